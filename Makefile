@@ -1,0 +1,27 @@
+# The two entry points of the README: `make test` and `make run`.
+# Both install what the machine lacks first (tools/setup.sh is idempotent).
+BUILD ?= build
+JOBS ?= 2
+CMAKE_FLAGS ?=
+
+.PHONY: all setup configure build test run clean
+
+all: build
+
+setup:
+	bash tools/setup.sh
+
+configure: setup
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)
+
+run: build
+	bash tools/run.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD)
