@@ -1,0 +1,39 @@
+"""Running the suite's Windows programs under Wine through $SUITE_BUILD_DIR/wine-run.sh."""
+
+import os
+import subprocess
+
+
+def build_dir():
+    path = os.environ.get("SUITE_BUILD_DIR")
+    if not path:
+        raise RuntimeError("SUITE_BUILD_DIR is not set (run the test through ctest)")
+    return path
+
+
+def program(relative):
+    """Path of a program in the build tree, e.g. program('tests/system/sntp_probe.exe')."""
+    path = os.path.join(build_dir(), relative)
+    if not os.path.exists(path):
+        raise RuntimeError("%s has not been built" % path)
+    return path
+
+
+def run(exe, *args, timeout=120, env=None):
+    """Runs exe with args under Wine; returns the CompletedProcess (text output)."""
+    full_env = dict(os.environ)
+    if env:
+        full_env.update(env)
+    return subprocess.run([os.path.join(build_dir(), "wine-run.sh"), exe] + [str(a) for a in args],
+                          stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                          errors="replace", timeout=timeout, env=full_env)
+
+
+def key_values(text):
+    """key=value lines of a program's output as a dict."""
+    values = {}
+    for line in text.splitlines():
+        key, sep, value = line.strip().partition("=")
+        if sep:
+            values[key] = value
+    return values
