@@ -28,10 +28,12 @@ DWORD CSystemApi::WaitForSingleObject(HANDLE handle, DWORD ms) {
 int CSystemApi::MessageBox(HWND owner, const char* text, const char* caption, UINT type) {
   return ::MessageBoxA(owner, text, caption, type);
 }
+const char* CSystemApi::GetCommandLine() { return ::GetCommandLineA(); }
 
 namespace {
 CSystemApi g_win32Api;
 CSystemApi* g_installed = nullptr;
+DWORD g_generation = 0;
 }  // namespace
 
 CSystemApi* GetSystemApi() { return g_installed ? g_installed : &g_win32Api; }
@@ -39,5 +41,8 @@ CSystemApi* GetSystemApi() { return g_installed ? g_installed : &g_win32Api; }
 CSystemApi* SetSystemApi(CSystemApi* api) {
   CSystemApi* previous = GetSystemApi();
   g_installed = api;
+  ++g_generation;
   return previous;
 }
+
+DWORD GetSystemApiGeneration() { return g_generation; }

@@ -24,12 +24,16 @@ class CSystemApi {
                                  const char* parameters, const char* directory, int show);
   virtual DWORD WaitForSingleObject(HANDLE handle, DWORD ms);
   virtual int MessageBox(HWND owner, const char* text, const char* caption, UINT type);
+  virtual const char* GetCommandLine();
 };
 
 // The installed interface; the Win32 one when none is installed.
 CSystemApi* GetSystemApi();
 // Installs api (nullptr = back to Win32); returns the previously installed one.
 CSystemApi* SetSystemApi(CSystemApi* api);
+// Changes with every SetSystemApi, so answers cached per process (the rights
+// test) can tell that another system now stands behind the calls.
+DWORD GetSystemApiGeneration();
 
 // Signatures of the functions looked up at run time.
 typedef BOOL(WINAPI* PFN_OPENPROCESSTOKEN)(HANDLE process, DWORD access, HANDLE* token);

@@ -9,6 +9,8 @@ CFakeSystemApi* g_current = nullptr;
 HMODULE const kAdvapi = reinterpret_cast<HMODULE>(0x7A000001);
 HMODULE const kShellLib = reinterpret_cast<HMODULE>(0x7A000002);
 HMODULE const kKernel = reinterpret_cast<HMODULE>(0x7A000003);
+HMODULE const kFakeShell32 = reinterpret_cast<HMODULE>(0x7A000004);
+HMODULE const kFakeShfolder = reinterpret_cast<HMODULE>(0x7A000005);
 HANDLE const kProcess = reinterpret_cast<HANDLE>(0x7B000001);
 HANDLE const kToken = reinterpret_cast<HANDLE>(0x7B000002);
 HANDLE const kChild = reinterpret_cast<HANDLE>(0x7B000003);
@@ -62,6 +64,11 @@ HMODULE CFakeSystemApi::LoadLibrary(const char* name) {
     return kAdvapi;
   }
   if (lstrcmpiA(name, "shell32.dll") == 0 || lstrcmpiA(name, "shfolder.dll") == 0) {
+    loadedShellLibraries.push_back(name);
+    if (bFakeShellFolders && !bMissingShellFolders) {
+      ++nLoadedLibraries;
+      return lstrcmpiA(name, "shell32.dll") == 0 ? kFakeShell32 : kFakeShfolder;
+    }
     if (bMissingShellFolders) {
       ++nLoadedLibraries;
       return kShellLib;
@@ -89,13 +96,28 @@ FARPROC CFakeSystemApi::GetProcAddress(HMODULE module, const char* name) {
       return AsProc(&FakeGetTokenInformation);
     return nullptr;
   }
-  if (module == kShellLib || module == kKernel) return nullptr;
+  if (module == kFakeShell32 || module == kFakeShfolder) {
+    BOOL bShell32 = module == kFakeShell32;
+    sLookupLibrary = bShell32 ? "shell32" : "shfolder";
+    if (strcmp(name, "SHGetSpecialFolderPathA") == 0 && bShell32 && bShell32HasSpecialFolderPath)
+      return AsProc(&FakeSpecialFolderPath);
+    if (strcmp(name, "SHGetFolderPathA") == 0 && (!bShell32 || bShell32HasFolderPath))
+      return AsProc(&FakeFolderPath);
+    return nullptr;
+  }
+  if (module == kKernel) {
+    if (bHaveRegisterServiceProcess && strcmp(name, "RegisterServiceProcess") == 0)
+      return AsProc(&FakeRegisterServiceProcess);
+    return nullptr;
+  }
+  if (module == kShellLib) return nullptr;
   return ::GetProcAddress(module, name);
 }
 
 BOOL CFakeSystemApi::FreeLibrary(HMODULE module) {
   --nLoadedLibraries;
-  if (module == kAdvapi || module == kShellLib) return TRUE;
+  if (module == kAdvapi || module == kShellLib || module == kFakeShell32 || module == kFakeShfolder)
+    return TRUE;
   return ::FreeLibrary(module);
 }
 
@@ -203,4 +225,36 @@ BOOL WINAPI CFakeSystemApi::FakeGetTokenInformation(HANDLE token, TOKEN_INFORMAT
   *static_cast<DWORD*>(info) = api->dwElevationType;
   if (returned) *returned = sizeof(DWORD);
   return TRUE;
+}
+
+const char* CFakeSystemApi::GetCommandLine() {
+  return sCommandLine.empty() ? CSystemApi::GetCommandLine() : sCommandLine.c_str();
+}
+
+BOOL WINAPI CFakeSystemApi::FakeSpecialFolderPath(HWND owner, char* path, int csidl, BOOL create) {
+  CFakeSystemApi* api = g_current;
+  if (!api) return FALSE;
+  api->folderCalls.push_back(api->sLookupLibrary + " SHGetSpecialFolderPathA " +
+                             std::to_string(csidl) + " " + std::to_string(create));
+  if (api->bFailSpecialFolderPath) return FALSE;
+  lstrcpynA(path, (api->sSpecialFolder + "\\" + std::to_string(csidl)).c_str(), MAX_PATH);
+  return TRUE;
+}
+
+HRESULT WINAPI CFakeSystemApi::FakeFolderPath(HWND owner, int csidl, HANDLE token, DWORD flags,
+                                              char* path) {
+  CFakeSystemApi* api = g_current;
+  if (!api) return E_FAIL;
+  api->folderCalls.push_back(api->sLookupLibrary + " SHGetFolderPathA " + std::to_string(csidl) +
+                             " " + std::to_string(flags));
+  if (api->bFailFolderPath) return E_FAIL;
+  lstrcpynA(path, (api->sSpecialFolder + "\\" + std::to_string(csidl & 0xFF)).c_str(), MAX_PATH);
+  return S_OK;
+}
+
+DWORD WINAPI CFakeSystemApi::FakeRegisterServiceProcess(DWORD processId, DWORD type) {
+  CFakeSystemApi* api = g_current;
+  if (!api) return 0;
+  api->serviceProcessCalls.push_back(std::to_string(processId) + " " + std::to_string(type));
+  return 1;
 }

@@ -39,6 +39,7 @@ class CFakeSystemApi : public CSystemApi {
   BOOL bFailCurrentDirectory = FALSE;
   BOOL bMissingTokenApi = FALSE;       // ADVAPI32 has no OpenProcessToken
   BOOL bMissingShellFolders = FALSE;   // neither shell32 nor shfolder has the lookups
+  BOOL bHaveRegisterServiceProcess = FALSE;  // KERNEL32 exports it (Windows 9x)
   DWORD dwFailError = 5;
 
   // Shell starts: recorded; they succeed and hand out a process handle unless
@@ -57,6 +58,26 @@ class CFakeSystemApi : public CSystemApi {
 
   int nLoadedLibraries = 0;  // LoadLibrary minus FreeLibrary
 
+  // The process's command line; empty: the real one.
+  std::string sCommandLine;
+
+  // Special folders answered by fake shell libraries instead of the real ones:
+  // each lookup that is present gives sSpecialFolder + "\\" + the csidl number
+  // (without CSIDL_FLAG_CREATE). Every call is recorded in folderCalls as
+  // "<library> <function> <csidl> <create or flags>" and every LoadLibrary name
+  // of a shell library in loadedShellLibraries.
+  BOOL bFakeShellFolders = FALSE;
+  BOOL bShell32HasSpecialFolderPath = TRUE;  // SHGetSpecialFolderPathA in shell32.dll
+  BOOL bShell32HasFolderPath = TRUE;         // SHGetFolderPathA in shell32.dll
+  BOOL bFailSpecialFolderPath = FALSE;       // SHGetSpecialFolderPathA returns FALSE
+  BOOL bFailFolderPath = FALSE;              // SHGetFolderPathA returns E_FAIL
+  std::string sSpecialFolder = "C:\\Shell";
+  std::vector<std::string> folderCalls;
+  std::vector<std::string> loadedShellLibraries;
+
+  // RegisterServiceProcess calls as "pid type".
+  std::vector<std::string> serviceProcessCalls;
+
   BOOL GetVersionEx(OSVERSIONINFOA* info) override;
   HMODULE LoadLibrary(const char* name) override;
   HMODULE GetModuleHandle(const char* name) override;
@@ -71,6 +92,7 @@ class CFakeSystemApi : public CSystemApi {
                          const char* directory, int show) override;
   DWORD WaitForSingleObject(HANDLE handle, DWORD ms) override;
   int MessageBox(HWND owner, const char* text, const char* caption, UINT type) override;
+  const char* GetCommandLine() override;
 
   static CFakeSystemApi* Current();  // the fake installed now, for the looked-up functions
 
@@ -82,4 +104,8 @@ class CFakeSystemApi : public CSystemApi {
   static BOOL WINAPI FakeOpenProcessToken(HANDLE process, DWORD access, HANDLE* token);
   static BOOL WINAPI FakeGetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS cls, void* info,
                                              DWORD size, DWORD* returned);
+  static BOOL WINAPI FakeSpecialFolderPath(HWND owner, char* path, int csidl, BOOL create);
+  static HRESULT WINAPI FakeFolderPath(HWND owner, int csidl, HANDLE token, DWORD flags, char* path);
+  static DWORD WINAPI FakeRegisterServiceProcess(DWORD processId, DWORD type);
+  std::string sLookupLibrary;  // the fake shell library of the last lookup
 };

@@ -1,0 +1,54 @@
+#pragma once
+// A fresh folder under the temporary folder, removed with its contents at the
+// end of the test; the current directory is put back as it was.
+#include <windows.h>
+
+#include <string>
+
+class CTempFolder {
+ public:
+  CTempFolder() {
+    char base[MAX_PATH], name[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    GetTempFileNameA(base, "sui", 0, name);
+    DeleteFileA(name);
+    CreateDirectoryA(name, nullptr);
+    sPath = std::string(name) + "\\";
+    GetCurrentDirectoryA(MAX_PATH, szPrevious);
+  }
+  ~CTempFolder() {
+    SetCurrentDirectoryA(szPrevious);
+    Remove(sPath.substr(0, sPath.size() - 1));
+  }
+  // The folder with its trailing backslash.
+  const std::string& Path() const { return sPath; }
+
+  void Put(const std::string& relative, const std::string& bytes) const {
+    HANDLE h = CreateFileA((sPath + relative).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+  }
+
+ private:
+  static void Remove(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (h != INVALID_HANDLE_VALUE) {
+      do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+          Remove(path + "\\" + name);
+        else
+          DeleteFileA((path + "\\" + name).c_str());
+      } while (FindNextFileA(h, &found));
+      FindClose(h);
+    }
+    RemoveDirectoryA(path.c_str());
+  }
+
+  std::string sPath;
+  char szPrevious[MAX_PATH];
+};
