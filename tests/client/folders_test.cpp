@@ -22,44 +22,31 @@ BOOL IsFolder(const std::string& path) {
 TEST(SpecialFolder, LookUpsInOrder) {
   char path[MAX_PATH];
   {
-    CFakeSystemApi fake;
+    CFakeSystemApi fake;  // the first look-up answers; the second, with the create flag
     fake.bFakeShellFolders = TRUE;
     EXPECT_EQ(1, GetSpecialFolder(nullptr, path, 26, TRUE));
     EXPECT_STREQ("C:\\Shell\\26", path);
-    EXPECT_EQ(Texts{"shell32 SHGetSpecialFolderPathA 26 1"}, fake.folderCalls);
-    EXPECT_EQ(Texts{"shell32.dll"}, fake.loadedShellLibraries);
-    EXPECT_EQ(0, fake.nLoadedLibraries);
-  }
-  {
-    CFakeSystemApi fake;  // the first fails: the second, with the create flag
-    fake.bFakeShellFolders = TRUE;
     fake.bFailSpecialFolderPath = TRUE;
     EXPECT_EQ(1, GetSpecialFolder(nullptr, path, 35, TRUE));
     EXPECT_EQ(1, GetSpecialFolder(nullptr, path, 35, FALSE));
     EXPECT_STREQ("C:\\Shell\\35", path);
-    EXPECT_EQ((Texts{"shell32 SHGetSpecialFolderPathA 35 1", "shell32 SHGetFolderPathA 32803 1",
-                     "shell32 SHGetSpecialFolderPathA 35 0", "shell32 SHGetFolderPathA 35 1"}),
+    EXPECT_EQ((Texts{"shell32 SHGetSpecialFolderPathA 26 1", "shell32 SHGetSpecialFolderPathA 35 1",
+                     "shell32 SHGetFolderPathA 32803 1", "shell32 SHGetSpecialFolderPathA 35 0",
+                     "shell32 SHGetFolderPathA 35 1"}),
               fake.folderCalls);
   }
-  {
-    CFakeSystemApi fake;  // shell32 without them: shfolder.dll
-    fake.bFakeShellFolders = TRUE;
-    fake.bShell32HasSpecialFolderPath = fake.bShell32HasFolderPath = FALSE;
-    EXPECT_EQ(1, GetSpecialFolder(nullptr, path, 26, TRUE));
-    EXPECT_EQ(Texts{"shfolder SHGetFolderPathA 32794 1"}, fake.folderCalls);
-    fake.bFailFolderPath = TRUE;
-    EXPECT_EQ(0, GetSpecialFolder(nullptr, path, 26, TRUE));
-    EXPECT_STREQ("", path);
-    EXPECT_EQ((Texts{"shell32.dll", "shfolder.dll", "shell32.dll", "shfolder.dll"}),
-              fake.loadedShellLibraries);
-    EXPECT_EQ(0, fake.nLoadedLibraries);
-  }
+  CFakeSystemApi fake;  // shell32 without them: shfolder.dll
+  fake.bFakeShellFolders = TRUE;
+  fake.bShell32HasSpecialFolderPath = fake.bShell32HasFolderPath = FALSE;
+  EXPECT_EQ(1, GetSpecialFolder(nullptr, path, 26, TRUE));
+  EXPECT_EQ(Texts{"shfolder SHGetFolderPathA 32794 1"}, fake.folderCalls);
+  fake.bFailFolderPath = TRUE;
+  EXPECT_EQ(0, GetSpecialFolder(nullptr, path, 26, TRUE));
+  EXPECT_STREQ("", path);
   EXPECT_EQ(0, GetSpecialFolder(nullptr, nullptr, 26, FALSE));
-  // The real shell of the test system names its folder without a backslash.
-  ASSERT_EQ(1, GetSpecialFolder(nullptr, path, 26, FALSE));
-  std::string real = path;
-  ASSERT_FALSE(real.empty());
-  EXPECT_NE('\\', real.back());
+  EXPECT_EQ((Texts{"shell32.dll", "shfolder.dll", "shell32.dll", "shfolder.dll"}),
+            fake.loadedShellLibraries);
+  EXPECT_EQ(0, fake.nLoadedLibraries);
 }
 
 TEST(FolderPath, LastSeparatorOfPath) {
@@ -73,57 +60,28 @@ TEST(FolderPath, LastSeparatorOfPath) {
 
 TEST(FolderPath, CreatesLevelByLevel) {
   CTempFolder temp;
-  std::string deep = temp.Path() + "a\\b\\c";
-  EXPECT_EQ(1, CreateFolderPath(deep.c_str(), 0));
-  EXPECT_TRUE(IsFolder(deep));
-  EXPECT_EQ(1, CreateFolderPath(deep.c_str(), 0));  // already there
-  EXPECT_EQ(1, CreateFolderPath((temp.Path() + "a\\d\\").c_str(), 0));
-  EXPECT_TRUE(IsFolder(temp.Path() + "a\\d"));
-  std::string doubled = temp.Path() + "e\\\\f";
-  EXPECT_EQ(1, CreateFolderPath(doubled.c_str(), 0));
-  EXPECT_TRUE(IsFolder(temp.Path() + "e\\f"));
+  const std::string& t = temp.Path();
+  EXPECT_EQ(1, CreateFolderPath((t + "a\\b\\c").c_str(), 0));
+  EXPECT_TRUE(IsFolder(t + "a\\b\\c"));
+  EXPECT_EQ(1, CreateFolderPath((t + "a\\b\\c").c_str(), 0));  // already there
+  EXPECT_EQ(1, CreateFolderPath((t + "a\\d\\").c_str(), 0));
+  EXPECT_EQ(1, CreateFolderPath((t + "e\\\\f").c_str(), 0));
+  EXPECT_TRUE(IsFolder(t + "e\\f"));
+  EXPECT_EQ(1, CreateFolderPath((t + "表\\ソ").c_str(), 0));  // trail bytes 5C: two levels
+  EXPECT_TRUE(IsFolder(t + "表") && IsFolder(t + "表\\ソ"));
 
-  // Double-byte names whose trail bytes are backslashes: one level each.
-  std::string sjis = temp.Path() + "表\\ソ";
-  EXPECT_EQ(1, CreateFolderPath(sjis.c_str(), 0));
-  EXPECT_TRUE(IsFolder(sjis));
-  EXPECT_TRUE(IsFolder(temp.Path() + "表"));
-
-  // A plain file in the way stops the creation.
-  temp.Put("file", "x");
-  EXPECT_EQ(0, CreateFolderPath((temp.Path() + "file").c_str(), 0));
-  EXPECT_EQ(0, CreateFolderPath((temp.Path() + "file\\sub\\deeper").c_str(), 0));
-  EXPECT_FALSE(IsFolder(temp.Path() + "file\\sub"));
+  temp.Put("file", "x");  // a plain file in the way
+  EXPECT_EQ(0, CreateFolderPath((t + "file").c_str(), 0));
+  EXPECT_EQ(0, CreateFolderPath((t + "file\\sub\\deeper").c_str(), 0));
   EXPECT_EQ(0, CreateFolderPath("", 0));
   EXPECT_EQ(0, CreateFolderPath(nullptr, 0));
-
-  // Separators are looked for from the start offset on; out-of-range offsets
-  // leave only the whole path to create.
-  std::string fromOffset = temp.Path() + "g\\h";
-  EXPECT_EQ(1, CreateFolderPath(fromOffset.c_str(), static_cast<int>(temp.Path().size())));
-  EXPECT_EQ(1, CreateFolderPath((temp.Path() + "i").c_str(), 100000));
-  EXPECT_EQ(0, CreateFolderPath((temp.Path() + "j\\k").c_str(), 100000));
-  EXPECT_EQ(1, CreateFolderPath((temp.Path() + "l\\m").c_str(), -5));
+  // Separators only from the start offset on; beyond the end only the whole path.
+  EXPECT_EQ(1, CreateFolderPath((t + "g\\h").c_str(), static_cast<int>(t.size())));
+  EXPECT_EQ(0, CreateFolderPath((t + "j\\k").c_str(), 100000));
+  EXPECT_EQ(1, CreateFolderPath((t + "l\\m").c_str(), -5));
 }
 
-TEST(AppFolders, CandidatesFromTheShellOrTheModuleFolder) {
-  CTempFolder temp;
-  CFakeSystemApi fake;
-  fake.sModulePath = temp.Path() + "prog\\Vantro.exe";
-  fake.bFakeShellFolders = TRUE;
-  fake.sSpecialFolder = temp.Path() + "shell";
-  EXPECT_EQ(temp.Path() + "shell\\26\\RAVO\\Brassel\\", std::string(GetAppDataFolder(FALSE)));
-  EXPECT_EQ(temp.Path() + "shell\\35\\RAVO\\Brassel\\", std::string(GetAppDataFolder(TRUE)));
-
-  fake.bMissingShellFolders = TRUE;
-  CAppFolders folders;
-  EXPECT_TRUE(folders.InitFolders());
-  EXPECT_EQ(temp.Path() + "prog\\", std::string(folders.sModuleFolder));
-  EXPECT_EQ(folders.sModuleFolder, folders.sUserDataFolder);
-  EXPECT_EQ(folders.sModuleFolder, folders.sAllUsersDataFolder);
-}
-
-TEST(AppFolders, DataFolderChoiceAndCreation) {
+TEST(AppFolders, CandidatesAndTheChoiceOfTheDataFolder) {
   struct Case {
     DWORD type;
     BOOL bService;
@@ -146,4 +104,10 @@ TEST(AppFolders, DataFolderChoiceAndCreation) {
     EXPECT_TRUE(IsFolder(std::string(folders.sDataFolder)));
     EXPECT_EQ(temp.Path(), std::string(folders.sModuleFolder));
   }
+  CFakeSystemApi fake;  // no special folders at all: the module folder
+  fake.bMissingShellFolders = TRUE;
+  CAppFolders folders;
+  EXPECT_TRUE(folders.InitFolders());
+  EXPECT_EQ("C:\\suite\\", std::string(folders.sUserDataFolder));
+  EXPECT_EQ("C:\\suite\\", std::string(folders.sAllUsersDataFolder));
 }

@@ -1,5 +1,6 @@
 // Version and rights tests, the module folder, shell starts, the Windows 9x
 // service-process call and the elevation notice, against a fake system.
+// Shell calls read "verb|file|parameters|directory|show|mask" (64: wait).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,79 +9,60 @@
 #include "client/sys/elevation_notice.h"
 #include "client/sys/full_rights.h"
 #include "client/sys/module_folder.h"
-#include "client/sys/os_version.h"
 #include "client/sys/service_process.h"
 #include "client/sys/shell_start.h"
 #include "support/fake_system_api.h"
 
 namespace {
-const ULONG kWaitMask = SEE_MASK_NOCLOSEPROCESS;
+using Texts = std::vector<std::string>;
+
+Texts Calls(const CFakeSystemApi& fake) {
+  Texts texts;
+  for (const CFakeSystemApi::ShellCall& call : fake.shellCalls) texts.push_back(call.Text());
+  return texts;
+}
 
 class CScriptedPrompt : public CUserPrompt {
  public:
   int MessageBox(const char* text, UINT type) override {
-    texts.push_back(text);
-    types.push_back(type);
+    texts.push_back(text + std::string("|") + std::to_string(type));
     return answer;
   }
   int answer = IDYES;
-  std::vector<std::string> texts;
-  std::vector<UINT> types;
+  Texts texts;
 };
 }  // namespace
 
-TEST(OsVersion, FamiliesAndVersions) {
-  CFakeSystemApi fake;
-  fake.SetWindows9x();
-  EXPECT_FALSE(IsNTFamily());
-  EXPECT_FALSE(IsVistaOrLater());
-  fake.SetWindowsXP();
-  EXPECT_TRUE(IsNTFamily());
-  EXPECT_FALSE(IsVistaOrLater());
-  fake.SetVista(2);
-  EXPECT_TRUE(IsNTFamily());
-  EXPECT_TRUE(IsVistaOrLater());
-  fake.bFailGetVersion = TRUE;
-  EXPECT_FALSE(IsNTFamily());
-  EXPECT_FALSE(IsVistaOrLater());
-}
-
-TEST(FullRights, OnlyALimitedTokenOnVistaLacksThem) {
+TEST(FullRights, OnlyALimitedTokenOnVistaLacksThemAndTheAnswerIsKept) {
   {
     CFakeSystemApi fake;
     fake.SetWindowsXP();
-    fake.bFailOpenToken = TRUE;  // would show a box if the token were queried
+    fake.bFailOpenToken = TRUE;  // a token query would show a box
     EXPECT_TRUE(IsFullRightsProcess());
     EXPECT_TRUE(fake.boxes.empty());
   }
-  for (DWORD type : {1u, 2u, 3u}) {
+  for (DWORD type : {1u, 2u}) {
     CFakeSystemApi fake;
     fake.SetVista(type);
-    EXPECT_EQ(type != 3, IsFullRightsProcess() != FALSE) << type;
-    EXPECT_EQ(0, fake.nLoadedLibraries);
-    EXPECT_TRUE(fake.boxes.empty());
+    EXPECT_TRUE(IsFullRightsProcess()) << type;
   }
   {
     CFakeSystemApi fake;
     fake.SetVista(3);
     fake.bMissingTokenApi = TRUE;
     EXPECT_TRUE(IsFullRightsProcess());
-    EXPECT_EQ(0, fake.nLoadedLibraries);
   }
-}
-
-TEST(FullRights, AnswerIsKeptUntilAnotherSystemIsInstalled) {
   CFakeSystemApi fake;
   fake.SetVista(3);
   EXPECT_FALSE(IsFullRightsProcess());
+  EXPECT_EQ(0, fake.nLoadedLibraries);
   fake.SetVista(2);
   EXPECT_FALSE(IsFullRightsProcess());  // kept
   {
-    CFakeSystemApi other;
-    other.SetVista(2);
+    CFakeSystemApi other;  // another system: computed anew
     EXPECT_TRUE(IsFullRightsProcess());
   }
-  EXPECT_TRUE(IsFullRightsProcess());  // the first fake again: recomputed
+  EXPECT_TRUE(IsFullRightsProcess());  // the first fake again, now elevated
 }
 
 TEST(FullRights, FailedCallsShowLastErrorAndGoOn) {
@@ -89,13 +71,10 @@ TEST(FullRights, FailedCallsShowLastErrorAndGoOn) {
     const char* caption;
     BOOL bFull;
   } cases[] = {
-      // Nothing read: taken as before Vista.
-      {&CFakeSystemApi::bFailGetVersion, "GetVersionEx", TRUE},
-      // No elevation type read: not limited.
-      {&CFakeSystemApi::bFailOpenToken, "OpenProcessToken", TRUE},
+      {&CFakeSystemApi::bFailGetVersion, "GetVersionEx", TRUE},  // nothing read: before Vista
+      {&CFakeSystemApi::bFailOpenToken, "OpenProcessToken", TRUE},  // no type read: not limited
       {&CFakeSystemApi::bFailTokenInfo, "GetTokenInformation", TRUE},
-      // The type was read before the close failed.
-      {&CFakeSystemApi::bFailCloseHandle, "CloseHandle", FALSE},
+      {&CFakeSystemApi::bFailCloseHandle, "CloseHandle", FALSE},  // the type was read
   };
   for (const Case& c : cases) {
     CFakeSystemApi fake;
@@ -128,52 +107,27 @@ TEST(ModuleFolder, KeepsTheBackslashAndSkipsTrailBytes) {
   EXPECT_FALSE(GetModuleFolder(nullptr));
 }
 
-TEST(ShellStart, RunAndWaitVerbsWaitsAndFailures) {
+TEST(ShellStart, VerbsWaitsAndFailures) {
   CFakeSystemApi fake;
   fake.SetWindowsXP();
   EXPECT_TRUE(RunAndWait("tool.exe", "/x \"a b\"", 30000));
-  fake.SetVista(2);  // elevated already, still "runas"
+  fake.SetVista(2);  // elevated already: still "runas"
   EXPECT_TRUE(RunAndWait("cmd.exe", "/c net stop w32time", INFINITE));
-  EXPECT_TRUE(RunAndWait("tool.exe", nullptr, 0));
-  ASSERT_EQ(3u, fake.shellCalls.size());
-  EXPECT_EQ("open", fake.shellCalls[0].verb);
-  EXPECT_EQ("tool.exe", fake.shellCalls[0].file);
-  EXPECT_EQ("/x \"a b\"", fake.shellCalls[0].parameters);
-  EXPECT_EQ("", fake.shellCalls[0].directory);
-  EXPECT_EQ(SW_SHOW, fake.shellCalls[0].show);
-  EXPECT_EQ(kWaitMask, fake.shellCalls[0].mask);
-  EXPECT_EQ("runas", fake.shellCalls[1].verb);
-  EXPECT_EQ("runas", fake.shellCalls[2].verb);
-  EXPECT_EQ(0u, fake.shellCalls[2].mask);  // wait 0: back as soon as it started
-  EXPECT_EQ((std::vector<DWORD>{30000, INFINITE}), fake.waits);
+  EXPECT_TRUE(RunAndWait("tool.exe", nullptr, 0));  // back as soon as it started
+  EXPECT_TRUE(OpenWithShell("http://127.0.0.1/BAAA"));
+  fake.sCurrentDirectory = "C:\\work";
+  EXPECT_TRUE(RestartElevated("/service x", SW_SHOWMINIMIZED, 100));
+  EXPECT_EQ((Texts{"open|tool.exe|/x \"a b\"||5|64", "runas|cmd.exe|/c net stop w32time||5|64",
+                   "runas|tool.exe|||5|0", "open|http://127.0.0.1/BAAA|||5|64",
+                   "runas|C:\\suite\\Program.exe|/service x|C:\\work|2|64"}),
+            Calls(fake));
+  EXPECT_EQ((std::vector<DWORD>{30000, INFINITE, 100}), fake.waits);
 
   fake.bFailShell = TRUE;  // e.g. elevation refused
   EXPECT_FALSE(RunAndWait("tool.exe", "", 30000));
-  EXPECT_EQ(2u, fake.waits.size());
-}
-
-TEST(ShellStart, OpenAndRestartElevated) {
-  CFakeSystemApi fake;
-  fake.SetVista(3);
-  EXPECT_TRUE(OpenWithShell("http://127.0.0.1/BAAA"));
-  EXPECT_TRUE(RestartElevated("/service x", SW_SHOWMINIMIZED, 100));
-  fake.bFailShell = TRUE;
   EXPECT_FALSE(OpenWithShell("missing.txt"));
-  EXPECT_TRUE(RestartElevated("", SW_SHOW, 0));  // always 1
-  ASSERT_EQ(4u, fake.shellCalls.size());
-  EXPECT_EQ("open", fake.shellCalls[0].verb);
-  EXPECT_EQ("http://127.0.0.1/BAAA", fake.shellCalls[0].file);
-  EXPECT_EQ(SW_SHOW, fake.shellCalls[0].show);
-  EXPECT_EQ(kWaitMask, fake.shellCalls[0].mask);
-  const CFakeSystemApi::ShellCall& restart = fake.shellCalls[1];
-  EXPECT_EQ("runas", restart.verb);
-  EXPECT_EQ("C:\\suite\\Program.exe", restart.file);
-  EXPECT_EQ("/service x", restart.parameters);
-  EXPECT_EQ("C:\\work", restart.directory);
-  EXPECT_EQ(SW_SHOWMINIMIZED, restart.show);
-  EXPECT_EQ(kWaitMask, restart.mask);
-  EXPECT_EQ(0u, fake.shellCalls[3].mask);
-  EXPECT_EQ(std::vector<DWORD>{100}, fake.waits);  // the open does not wait
+  EXPECT_TRUE(RestartElevated("", SW_SHOW, 100));  // always 1
+  EXPECT_EQ(3u, fake.waits.size());
 }
 
 TEST(ServiceProcess, OnlyWindows9xWithTheExport) {
@@ -182,7 +136,7 @@ TEST(ServiceProcess, OnlyWindows9xWithTheExport) {
   EXPECT_EQ(0u, RegisterAsServiceProcess(0, 1));  // NT family
   fake.SetWindows9x();
   EXPECT_EQ(1u, RegisterAsServiceProcess(0, 1));
-  EXPECT_EQ(std::vector<std::string>{"0 1"}, fake.serviceProcessCalls);
+  EXPECT_EQ(Texts{"0 1"}, fake.serviceProcessCalls);
   fake.bHaveRegisterServiceProcess = FALSE;
   EXPECT_EQ(0u, RegisterAsServiceProcess(0, 1));
 }
@@ -191,27 +145,21 @@ TEST(ElevationNotice, AsksOnlyWithoutFullRights) {
   const char* kPrefix = "サービスとしての登録・解除処理には";
   const char* kProgram = "ミルタ-サービス登録.exe";
   const char* kNote = "(※キャンセルをするとサービス登録はできません。)";
-  std::string expected = std::string(kPrefix) +
-                         "管理者権限が必要です。\n\n次のユーザアカウント制御の確認画面では\n「" +
-                         kProgram + "」の実行に[許可]を与えてください。";
-  EXPECT_EQ(expected, std::string(ElevationNoticeText(kPrefix, kProgram, nullptr)));
-  EXPECT_EQ(expected + "\n" + kNote, std::string(ElevationNoticeText(kPrefix, kProgram, kNote)));
+  std::string text = std::string(kPrefix) +
+                     "管理者権限が必要です。\n\n次のユーザアカウント制御の確認画面では\n「" +
+                     kProgram + "」の実行に[許可]を与えてください。";
+  EXPECT_EQ(text + "\n" + kNote, std::string(ElevationNoticeText(kPrefix, kProgram, kNote)));
 
   CScriptedPrompt prompt;
-  {
-    CFakeSystemApi fake;
-    fake.SetVista(2);
-    EXPECT_TRUE(ConfirmElevation(&prompt, kPrefix, kProgram, kNote));
-    EXPECT_TRUE(prompt.texts.empty());
-  }
   CFakeSystemApi fake;
   fake.SetVista(3);
   EXPECT_TRUE(ConfirmElevation(&prompt, kPrefix, kProgram, kNote));
   prompt.answer = IDNO;
   EXPECT_FALSE(ConfirmElevation(&prompt, kPrefix, kProgram, nullptr));
-  ASSERT_EQ(2u, prompt.texts.size());
-  EXPECT_EQ(expected + "\n" + kNote, prompt.texts[0]);
-  EXPECT_EQ(expected, prompt.texts[1]);
-  EXPECT_EQ(static_cast<UINT>(MB_YESNO), prompt.types[0]);
   EXPECT_FALSE(ConfirmElevation(nullptr, kPrefix, kProgram, nullptr));
+  EXPECT_EQ((Texts{text + "\n" + kNote + "|4", text + "|4"}), prompt.texts);  // MB_YESNO
+  CFakeSystemApi elevated;
+  elevated.SetVista(2);
+  EXPECT_TRUE(ConfirmElevation(&prompt, kPrefix, kProgram, kNote));
+  EXPECT_EQ(2u, prompt.texts.size());  // not asked
 }

@@ -18,35 +18,29 @@ class CTempFolder {
   }
   ~CTempFolder() {
     SetCurrentDirectoryA(szPrevious);
-    Remove(sPath.substr(0, sPath.size() - 1));
+    Remove(sPath);
   }
-  // The folder with its trailing backslash.
-  const std::string& Path() const { return sPath; }
+  const std::string& Path() const { return sPath; }  // with its trailing backslash
 
   void Put(const std::string& relative, const std::string& bytes) const {
-    HANDLE h = CreateFileA((sPath + relative).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileA((sPath + relative).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
     WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(h);
   }
 
  private:
-  static void Remove(const std::string& path) {
+  static void Remove(const std::string& folder) {  // folder ends in a backslash
     WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-          Remove(path + "\\" + name);
-        else
-          DeleteFileA((path + "\\" + name).c_str());
-      } while (FindNextFileA(h, &found));
-      FindClose(h);
+    HANDLE h = FindFirstFileA((folder + "*").c_str(), &found);
+    for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &found)) {
+      std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) Remove(folder + name + "\\");
+      else DeleteFileA((folder + name).c_str());
     }
-    RemoveDirectoryA(path.c_str());
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+    RemoveDirectoryA(folder.c_str());
   }
 
   std::string sPath;

@@ -22,6 +22,11 @@ BOOL IsFake(HANDLE h) {
 }
 }  // namespace
 
+std::string CFakeSystemApi::ShellCall::Text() const {
+  return verb + "|" + file + "|" + parameters + "|" + directory + "|" + std::to_string(show) + "|" +
+         std::to_string(mask);
+}
+
 CFakeSystemApi::CFakeSystemApi() {
   pPrevious = SetSystemApi(this);
   g_current = this;

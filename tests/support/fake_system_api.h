@@ -15,6 +15,8 @@ class CFakeSystemApi : public CSystemApi {
     int show = 0;
     ULONG mask = 0;
     BOOL extended = TRUE;  // ShellExecuteExA (TRUE) or ShellExecuteA
+    // "verb|file|parameters|directory|show|mask" for compact comparisons.
+    std::string Text() const;
   };
   struct Box {
     std::string text, caption;
