@@ -2,47 +2,16 @@
 #include <string.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "base/csv_editer.h"
 #include "base/csv_reader.h"
 #include "base/csv_section.h"
 #include "base/csv_writer.h"
+#include "support/text_streams.h"
 #include "temp_file.h"
 
 namespace {
-
-// Serves a text; IsEOF follows the read that returns 0.
-class TextReader : public CStreamReader {
-public:
-  explicit TextReader(std::string t) : text(std::move(t)) {}
-  int Read(void* pBuffer, int nCount) override {
-    int n = (int)text.size() - nPos < nCount ? (int)text.size() - nPos : nCount;
-    memcpy(pBuffer, text.data() + nPos, n);
-    nPos += n;
-    if (n == 0) bEOF = TRUE;
-    return n;
-  }
-  BOOL IsOpen() const override { return TRUE; }
-  int WaitForData(int) override { return 1; }
-  std::string text;
-  int nPos = 0;
-};
-
-// Collects what is written; refuses writes after nRoom bytes.
-class TextWriter : public CStreamWriter {
-public:
-  int Write(const void* pBuffer, int nCount) override {
-    int n = nCount < nRoom - (int)text.size() ? nCount : nRoom - (int)text.size();
-    text.append(static_cast<const char*>(pBuffer), n);
-    return n;
-  }
-  BOOL IsOpen() const override { return TRUE; }
-  BOOL WaitWritable(int) override { return TRUE; }
-  std::string text;
-  int nRoom = 1 << 20;
-};
 
 std::string Fields(const CCSVRowIF& row) {
   std::string all;
@@ -181,7 +150,7 @@ TEST(CsvRow, HostileRowsStayInBounds) {
 }
 
 TEST(CsvReader, RecordsRunOverLines) {
-  TextReader text("a,\"1\r\n2\"\r\nb,\"x\"\"\ny\"\"\"\nlast,row");
+  CTextReader text("a,\"1\r\n2\"\r\nb,\"x\"\"\ny\"\"\"\nlast,row");
   CCSVReader reader(&text);
   ASSERT_TRUE(reader.ReadRow());
   EXPECT_EQ("a|1\r\n2|", Fields(reader));
@@ -193,12 +162,12 @@ TEST(CsvReader, RecordsRunOverLines) {
   EXPECT_FALSE(reader.ReadRow());
   EXPECT_EQ(3, reader.nRow);
 
-  TextReader open("k,v\r\nbad,\"never\r\nclosed\r\n");
+  CTextReader open("k,v\r\nbad,\"never\r\nclosed\r\n");
   CCSVReader openReader(&open);
   EXPECT_TRUE(openReader.ReadRow());
   EXPECT_FALSE(openReader.ReadRow());  // the open record is not returned
 
-  TextReader longLine("k,v\r\n" + std::string(10000, 'x') + "\r\nafter\r\n");
+  CTextReader longLine("k,v\r\n" + std::string(10000, 'x') + "\r\nafter\r\n");
   CCSVReader longReader(&longLine);
   EXPECT_TRUE(longReader.ReadRow());
   EXPECT_FALSE(longReader.ReadRow());  // reading ends at the long line
@@ -360,7 +329,7 @@ TEST(CsvWriter, WritesRowsToAFileOrAStream) {
   ASSERT_TRUE(reader.ReadRow());
   EXPECT_EQ("名前 付き|host.example|", Fields(reader));
 
-  TextWriter sink;
+  CTextWriter sink;
   sink.nRoom = 5;
   CCSVWriter writer(&sink);
   EXPECT_TRUE(writer.SetRowV(1, "abc"));

@@ -1,0 +1,41 @@
+#pragma once
+// In-memory streams for tests: a reader serving a text (IsEOF follows the
+// read that returns 0) and a writer collecting what is written, with room
+// for nRoom bytes (short writes after that).
+#include <string.h>
+
+#include <string>
+#include <utility>
+
+#include "base/stream_reader.h"
+#include "base/stream_writer.h"
+
+class CTextReader : public CStreamReader {
+ public:
+  explicit CTextReader(std::string t) : text(std::move(t)) {}
+  int Read(void* pBuffer, int nCount) override {
+    int n = (int)text.size() - nPos < nCount ? (int)text.size() - nPos : nCount;
+    memcpy(pBuffer, text.data() + nPos, n);
+    nPos += n;
+    if (n == 0) bEOF = TRUE;
+    return n;
+  }
+  BOOL IsOpen() const override { return TRUE; }
+  int WaitForData(int) override { return 1; }
+  std::string text;
+  int nPos = 0;
+};
+
+class CTextWriter : public CStreamWriter {
+ public:
+  int Write(const void* pBuffer, int nCount) override {
+    int nFree = nRoom > (int)text.size() ? nRoom - (int)text.size() : 0;
+    int n = nCount < nFree ? nCount : nFree;
+    text.append(static_cast<const char*>(pBuffer), n);
+    return n;
+  }
+  BOOL IsOpen() const override { return TRUE; }
+  BOOL WaitWritable(int) override { return TRUE; }
+  std::string text;
+  int nRoom = 1 << 20;
+};
