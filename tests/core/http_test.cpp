@@ -9,6 +9,8 @@
 #include "core/http_socket.h"
 #include "core/socket_reader.h"
 #include "core/url.h"
+#include "support/clock_installer.h"
+#include "support/manual_clock.h"
 #include "support/socket_helpers.h"
 #include "support/text_streams.h"
 #include "support/winsock_environment.h"
@@ -351,9 +353,26 @@ TEST(HttpSocket, WaitsEndAtTheBound) {
     EXPECT_EQ("", Body(s));
     EXPECT_LT(RealMsSince(start), 10000u);
   }
+}
+
+TEST(HttpSocket, DefaultsStillHaveABound) {
+  // Simulated ticks, about to wrap: the built-in bound holds across the wrap.
+  SYSTEMTIME local = {2024, 1, 1, 1, 12, 0, 0, 0};
+  CManualClock clock(local, 0xFFFFFFFF - 100);
+  CClockInstaller install(&clock);
+  TestPeer silent("", true);
   CHTTPSocket s;
+  s.SetTotalTimeout(5);
   s.SetTotalTimeout(0);
-  EXPECT_EQ(CHTTPSocket::kDefaultTotalTimeout, s.nTotalTimeout);
+  EXPECT_EQ(CHTTPSocket::kDefaultTotalTimeout, s.GetRemainingTime());
+  ASSERT_TRUE(s.SendRequest(CHTTPSocket::methodGet, silent.Url().c_str(), nullptr, -1));
+  EXPECT_EQ(CHTTPSocket::kDefaultTotalTimeout, s.LimitWait(-1));
+  EXPECT_EQ(700, s.LimitWait(700));
+  clock.Advance(CHTTPSocket::kDefaultTotalTimeout - 1);
+  EXPECT_EQ(1, s.LimitWait(-1));
+  clock.Advance(1);
+  EXPECT_EQ(0, s.ReadResponse());  // at once: the bound has passed
+  EXPECT_TRUE(s.HasTimedOut());
 }
 
 TEST(HttpSocket, ConnectIsBounded) {
