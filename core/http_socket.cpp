@@ -82,6 +82,8 @@ int CHTTPSocket::GetRemainingTime() const {
 }
 
 BOOL CHTTPSocket::CheckDeadline() {
+  // A connection made some other way gets its bound at its first wait.
+  if (!bDeadlineStarted) StartDeadline();
   if (GetRemainingTime() > 0) return TRUE;
   bTimedOut = TRUE;
   nLastError = WSAETIMEDOUT;
@@ -95,7 +97,6 @@ int CHTTPSocket::LimitWait(int nPerWait) const {
 }
 
 BOOL CHTTPSocket::ConnectWithin(int port, const char* host) {
-  if (!bDeadlineStarted) StartDeadline();
   DWORD address = ResolveHost(host, FALSE);
   if (address == 0 || address == INADDR_NONE || !IsPort(port) || !CheckDeadline()) return FALSE;
   if (!Create(SOCK_STREAM)) return FALSE;
@@ -203,7 +204,6 @@ BOOL CHTTPSocket::SendRequest(int nMethod, const char* pszUrl, const void* pBody
 
 int CHTTPSocket::ReadResponse() {
   aResponseHeaders.RemoveAll();
-  if (!bDeadlineStarted) StartDeadline();
   CSocketReader reader(this);
   int nResult = -1;
   if (OnBeforeResponse()) {

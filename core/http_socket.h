@@ -4,9 +4,10 @@
 // through a CSocketReader on the same connection.
 //
 // Every wait of a request is bounded. SendRequest (and so Get) starts the
-// request's total bound, nTotalTimeout; the connect, every send and receive
-// wait of the request, and the waits of any CSocketReader over this socket
-// end when it runs out. nSendTimeout and nRecvTimeout (-1 at construction:
+// request's total bound, nTotalTimeout (a connection made otherwise gets it
+// at its first wait); the connect, every send and receive wait of the
+// request, and the waits of any CSocketReader over this socket end when it
+// runs out. nSendTimeout and nRecvTimeout (-1 at construction:
 // no limit of their own) limit each single wait on top of that. With no
 // bound given by the caller the built-in kDefaultTotalTimeout applies, so a
 // server that accepts and never answers cannot hold the caller for ever.
@@ -52,6 +53,7 @@ class CHTTPSocket : public CTCPSocket {
   // ms left of the current request's bound (the whole bound before one starts).
   int GetRemainingTime() const;
   // TRUE while time is left; otherwise notes the time-out (HasTimedOut).
+  // Starts the bound when nothing has started it yet.
   BOOL CheckDeadline();
   // TRUE when a wait of the current request ended because the bound ran out.
   BOOL HasTimedOut() const { return bTimedOut; }

@@ -2,7 +2,6 @@
 #include <string.h>
 
 #include <string>
-#include <vector>
 
 #include "base/csv_editer.h"
 #include "base/csv_reader.h"
@@ -19,9 +18,9 @@ std::string Fields(const CCSVRowIF& row) {
   return all;
 }
 
-std::string Split(const char* pszRow) {
+std::string Split(const std::string& text) {
   CCSVRowIF row;
-  row.sRow = pszRow;
+  row.sRow = text.c_str();
   row.ParseRow();
   return Fields(row);
 }
@@ -32,52 +31,17 @@ std::string Lines(const CCSVEditer& doc) {
   return all;
 }
 
-// A private folder in the temporary folder, emptied and removed at the end.
-class TempFolder {
-public:
-  TempFolder() {
-    char szDir[MAX_PATH];
-    GetTempPathA(MAX_PATH, szDir);
-    GetTempFileNameA(szDir, "csv", 0, szPath);
-    DeleteFileA(szPath);
-    CreateDirectoryA(szPath, NULL);
-  }
-  ~TempFolder() {
-    for (const std::string& name : List()) DeleteFileA(Path(name.c_str()).c_str());
-    RemoveDirectoryA(szPath);
-  }
-  std::string Path(const char* pszName) const { return std::string(szPath) + "\\" + pszName; }
-  std::vector<std::string> List() const {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA(Path("*").c_str(), &fd);
-    while (h != INVALID_HANDLE_VALUE) {
-      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);
-      if (!FindNextFileA(h, &fd)) break;
-    }
-    if (h != INVALID_HANDLE_VALUE) FindClose(h);
-    return names;
-  }
-
-private:
-  char szPath[MAX_PATH];
-};
-
-void PutFile(const std::string& path, const std::string& text) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-  DWORD dw = 0;
-  WriteFile(h, text.data(), (DWORD)text.size(), &dw, NULL);
-  CloseHandle(h);
-}
-
-std::string GetFile(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-  std::string text;
-  char buf[4096];
-  DWORD dw = 0;
-  while (h != INVALID_HANDLE_VALUE && ReadFile(h, buf, sizeof(buf), &dw, NULL) && dw > 0) text.append(buf, dw);
-  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  return text;
+// Temporary files that saves leave in the temporary folder.
+int SaveLeftovers() {
+  char szPattern[MAX_PATH];
+  GetTempPathA(MAX_PATH, szPattern);
+  lstrcatA(szPattern, "csv*.tmp");
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA(szPattern, &fd);
+  int n = 0;
+  for (BOOL bMore = h != INVALID_HANDLE_VALUE; bMore; bMore = FindNextFileA(h, &fd)) ++n;
+  if (h != INVALID_HANDLE_VALUE) FindClose(h);
+  return n;
 }
 
 // Shift-JIS text with 0x5C trail bytes (表 95 5C, ソ 83 5C), quotes, a
@@ -103,13 +67,15 @@ TEST(CsvRow, FormatAndSplit) {
   EXPECT_EQ(-1, row.nFieldCount);
   EXPECT_EQ(nullptr, row.GetFieldPtr(0));
   const char* three[] = {"a b", "", "c\"d"};
-  CCharString sOut;
-  EXPECT_STREQ("\"a b\",,\"c\"\"d\"", row.FormatRow(sOut, 3, three));
+  CCharString s;
+  EXPECT_STREQ("\"a b\",,\"c\"\"d\"", row.FormatRow(s, 3, three));
   EXPECT_TRUE(row.SetRow(3, three));
   EXPECT_EQ("a b||c\"d|", Fields(row));
   EXPECT_TRUE(row.SetRowV(3, "x,y", "\t", "表 示"));
   EXPECT_STREQ("\"x,y\",\t,\"表 示\"", row.sRow);
-  EXPECT_EQ("x,y|\t|表 示|", Fields(row));
+  EXPECT_STREQ("表 示", row.GetField(2));
+  EXPECT_STREQ("", row.GetField(s, 3));
+  EXPECT_STREQ("", row.GetField(-1));
   EXPECT_FALSE(row.SetRow(-1, three));
 
   EXPECT_EQ("k|", Split("k,"));
@@ -118,35 +84,19 @@ TEST(CsvRow, FormatAndSplit) {
   EXPECT_EQ("ab,c|", Split("\"a\"b,c"));
   EXPECT_EQ("ab|", Split("a\"b"));
   EXPECT_EQ("a\"b|", Split("a\"\"b"));
-  EXPECT_EQ("表|ソ|", Split("表,ソ"));
   EXPECT_EQ("", Split(""));
-  CCharString sField;
-  row.sRow = "a,b";
-  row.ParseRow();
-  EXPECT_STREQ("", row.GetField(sField, 2));
-  EXPECT_STREQ("", row.GetField(-1));
-  EXPECT_STREQ("b", row.GetField(1));
-}
-
-TEST(CsvRow, HostileRowsStayInBounds) {
+  // Hostile rows: a lead byte right before the end, a quote never closed,
+  // 10,000 bytes, 600 fields (the first 512 are kept).
+  EXPECT_EQ("a\x95|", Split("a\x95"));
+  EXPECT_EQ("open, never closed|", Split("\"open, never closed"));
+  EXPECT_EQ(std::string(10000, 'x') + "|", Split(std::string(10000, 'x')));
   std::string wide;
   for (int i = 0; i < 600; ++i) wide += std::to_string(i) + ",";
-  CCSVRowIF row;
   row.sRow = wide.c_str();
   row.ParseRow();
   EXPECT_EQ(512, row.nFieldCount);
   EXPECT_STREQ("511", row.GetFieldPtr(511));
   EXPECT_EQ(nullptr, row.GetFieldPtr(512));
-
-  row.sRow = std::string(10000, 'x').c_str();
-  row.ParseRow();
-  EXPECT_EQ(1, row.nFieldCount);
-  EXPECT_EQ(10000u, strlen(row.GetFieldPtr(0)));
-
-  // A lead byte right before the end, an unclosed quote.
-  EXPECT_EQ("a\x95|", Split("a\x95"));
-  EXPECT_EQ("\x95|", Split("\x95"));
-  EXPECT_EQ("open, never closed|", Split("\"open, never closed"));
 }
 
 TEST(CsvReader, RecordsRunOverLines) {
@@ -166,7 +116,6 @@ TEST(CsvReader, RecordsRunOverLines) {
   CCSVReader openReader(&open);
   EXPECT_TRUE(openReader.ReadRow());
   EXPECT_FALSE(openReader.ReadRow());  // the open record is not returned
-
   CTextReader longLine("k,v\r\n" + std::string(10000, 'x') + "\r\nafter\r\n");
   CCSVReader longReader(&longLine);
   EXPECT_TRUE(longReader.ReadRow());
@@ -174,70 +123,70 @@ TEST(CsvReader, RecordsRunOverLines) {
 }
 
 TEST(CsvEditer, LoadAndSaveAreByteExact) {
-  TempFolder folder;
-  std::string original = folder.Path("original.csv"), copy = folder.Path("copy.csv");
-  PutFile(original, kDocument);
+  TempFile original, copy, other;
+  original.Put(kDocument);
   ASSERT_EQ('\x5C', std::string("表")[1]);
-
   CCSVSection doc;
-  ASSERT_TRUE(doc.Load(original.c_str()));
-  EXPECT_STREQ(original.c_str(), doc.sFileName);
+  ASSERT_TRUE(doc.Load(original.Path()));
+  EXPECT_STREQ(original.Path(), doc.sFileName);
   EXPECT_EQ(12, doc.GetLineCount());  // the quoted line break stays inside one record
-  EXPECT_EQ(0, doc.nRow);
-  EXPECT_TRUE(doc.ReadRow());  // walks the records from the cursor
+  EXPECT_TRUE(doc.ReadRow());         // walks the records from the cursor
   EXPECT_TRUE(doc.ReadRow());
   EXPECT_EQ("# 表示の設定|", Fields(doc));
-  EXPECT_EQ(2, doc.nRow);
   CCharString s;
   EXPECT_STREQ("line1\r\nline2 ソ", doc.GetString(s, "設定", "multi", 0));
   EXPECT_STREQ("say \"hi\"", doc.GetString(s, "設定", "quote", 0));
   EXPECT_STREQ("表示", doc.GetString(s, "設定", "name", 1));
 
-  ASSERT_TRUE(doc.Save(copy.c_str()));
-  EXPECT_EQ(std::string(kDocument), GetFile(copy));
+  ASSERT_TRUE(doc.Save(copy.Path()));
+  EXPECT_EQ(std::string(kDocument), copy.Get());
   // Changing one key keeps every other byte.
   EXPECT_TRUE(doc.SetValueV("設定", "name", 1, "b c"));
-  ASSERT_TRUE(doc.Save(original.c_str()));
+  ASSERT_TRUE(doc.Save(original.Path()));
   std::string changed(kDocument);
   changed.replace(changed.find("\"a b\",表示"), strlen("\"a b\",表示"), "\"b c\"");
-  EXPECT_EQ(changed, GetFile(original));
+  EXPECT_EQ(changed, original.Get());
 
-  CCSVEditer empty;
-  EXPECT_FALSE(empty.Load(folder.Path("missing.csv").c_str()));
-  EXPECT_STREQ("", empty.sFileName);
-  PutFile(folder.Path("empty.csv"), "");
-  EXPECT_TRUE(empty.Load(folder.Path("empty.csv").c_str()));
-  EXPECT_EQ(0, empty.GetLineCount());
-  EXPECT_TRUE(empty.Load(copy.c_str()));
-  EXPECT_TRUE(empty.Load(copy.c_str()));  // appends
-  EXPECT_EQ(24, empty.GetLineCount());
+  CCSVEditer more;
+  EXPECT_FALSE(more.Load(other.Path()));  // missing
+  other.Put("");
+  EXPECT_TRUE(more.Load(other.Path()));
+  EXPECT_EQ(0, more.GetLineCount());
+  EXPECT_TRUE(more.Load(copy.Path()));
+  EXPECT_TRUE(more.Load(copy.Path()));  // appends
+  EXPECT_EQ(24, more.GetLineCount());
+  // Binary bytes load without harm.
+  std::string bytes;
+  for (int i = 0; i < 20000; ++i) bytes += static_cast<char>((i * 7919 + i / 13) & 0xFF);
+  other.Put(bytes);
+  EXPECT_TRUE(doc.Load(other.Path()));
+  for (int i = 0; i < doc.GetLineCount(); ++i) doc.FindKey(nullptr, "k", i, nullptr);
 }
 
 TEST(CsvEditer, SaveReplacesTheFileInOneStep) {
-  TempFolder folder;
-  std::string path = folder.Path("表.csv");  // a 0x5C trail byte in the name
-  PutFile(path, "old\r\n");
+  TempFile old;
+  std::string path = std::string(old.Path()) + "表.csv";  // a 0x5C trail byte in the name
+  int nLeftovers = SaveLeftovers();
   CCSVEditer doc;
   EXPECT_TRUE(doc.SetRowV(2, "new", "row"));
   ASSERT_TRUE(doc.Save(path.c_str()));
-  EXPECT_EQ("new,row\r\n", GetFile(path));
-  EXPECT_EQ(1u, folder.List().size());  // no temporary file left
+  ASSERT_TRUE(MoveFileExA(path.c_str(), old.Path(), 0));
+  EXPECT_EQ("new,row\r\n", old.Get());
+  EXPECT_EQ(nLeftovers, SaveLeftovers());  // no temporary file left
 
   // While another program holds the file open, the new content cannot take
   // its place: the save fails and the old file stays whole.
-  HANDLE hHold = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
-                             0, NULL);
-  ASSERT_NE(INVALID_HANDLE_VALUE, hHold);
+  HANDLE hHold = CreateFileA(old.Path(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0,
+                             NULL);
   EXPECT_TRUE(doc.SetRowV(1, "newer"));
-  EXPECT_FALSE(doc.Save(path.c_str()));
+  EXPECT_FALSE(doc.Save(old.Path()));
   CloseHandle(hHold);
-  EXPECT_EQ("new,row\r\n", GetFile(path));
-  EXPECT_EQ(1u, folder.List().size());
-
-  EXPECT_FALSE(doc.Save(folder.Path("no such folder\\x.csv").c_str()));
+  EXPECT_EQ("new,row\r\n", old.Get());
+  EXPECT_EQ(nLeftovers, SaveLeftovers());
+  EXPECT_FALSE(doc.Save((std::string(old.Path()) + "\\x.csv").c_str()));  // no such folder
   EXPECT_FALSE(doc.Save(""));
-  ASSERT_TRUE(doc.Save(path.c_str()));
-  EXPECT_EQ("newer\r\n", GetFile(path));
+  ASSERT_TRUE(doc.Save(old.Path()));
+  EXPECT_EQ("newer\r\n", old.Get());
 }
 
 TEST(CsvSection, BuildsTheDocument) {
@@ -246,7 +195,6 @@ TEST(CsvSection, BuildsTheDocument) {
   EXPECT_EQ("# MULTI SECTION CSV FORMAT\n\n[ S ]\nk,v\n", Lines(doc));
   EXPECT_TRUE(doc.SetValueV("S", "k2", 1, "x y"));
   EXPECT_TRUE(doc.SetValueV("T", "q", 2, "a\"b", ""));
-  EXPECT_EQ("# MULTI SECTION CSV FORMAT\n\n[ S ]\nk,v\nk2,\"x y\"\n\n[ T ]\nq,\"a\"\"b\",\n", Lines(doc));
   // A key added to S lands before the empty line that precedes [ T ].
   EXPECT_TRUE(doc.SetValueV("S", "k3", 0));
   EXPECT_TRUE(doc.SetValueV("S", "k", 1, "replaced"));
@@ -256,11 +204,10 @@ TEST(CsvSection, BuildsTheDocument) {
   EXPECT_STREQ("a\"b", doc.GetString(s, "T", "q", 0));
   EXPECT_STREQ("", doc.GetString(s, "T", "q", -1));
 
-  Array<CCharString> values;
+  Array<CCharString> values, got;
   values.Add("1");
   values.Add("2");
   EXPECT_TRUE(doc.SetValues("T", "list", values));
-  Array<CCharString> got;
   EXPECT_EQ(2, doc.GetValues("T", "list", &got));
   EXPECT_STREQ("2", got.GetAt(1));
   EXPECT_EQ(2, doc.GetValues("T", "list", nullptr));  // the number of values both ways
@@ -273,19 +220,15 @@ TEST(CsvSection, LookupsAndDeletes) {
   const char* lines[] = {"# title", "top,0", "[ A ]", "a,1", "ab,12ab", "e,", "# c,9", "",
                          "[S]",     "s,2",   "[ s ]", "t,3", "[ B ]",   "b,x"};
   for (const char* line : lines) doc.aLines.Add(line);
-
-  EXPECT_EQ(-1, doc.FindSection("S"));  // "[S]" is no header ...
+  EXPECT_EQ(-1, doc.FindSection("S"));   // "[S]" is no header ...
   EXPECT_EQ(10, doc.FindSection("s"));   // "[ s ]" is found only for s
-  EXPECT_EQ(12, doc.GetInt("A", "ab", 0, 7));
   EXPECT_TRUE(doc.FindEntry("A", "s"));  // ... nor the end of section A
   EXPECT_EQ(9, doc.nRow);
   EXPECT_FALSE(doc.FindEntry("A", "t"));  // "[ s ]" ends it
   EXPECT_EQ(9, doc.nRow);                 // the insertion point: before the last key row
-
-  EXPECT_EQ(7, doc.GetInt("A", "e", 0, 7));  // empty value
+  EXPECT_EQ(12, doc.GetInt("A", "ab", 0, 7));
+  EXPECT_EQ(7, doc.GetInt("A", "e", 0, 7));
   EXPECT_EQ(7, doc.GetInt("A", "missing", 0, 7));
-  EXPECT_EQ(7, doc.GetInt("Z", "a", 0, 7));
-  EXPECT_EQ(1, doc.GetInt("A", "a", 0, 7));
   EXPECT_FALSE(doc.FindEntry("A", "# c"));  // comments are skipped
   EXPECT_FALSE(doc.FindEntry("Z", nullptr));
   EXPECT_EQ(doc.GetLineCount(), doc.nRow);
@@ -306,7 +249,6 @@ TEST(CsvSection, LookupsAndDeletes) {
   EXPECT_EQ(-1, doc.DeleteSection("B"));
   EXPECT_EQ(doc.GetLineCount(), doc.nRow);
   EXPECT_EQ("# title\ntop,0\n[ A ]\na,1\ne,\n# c,9\n\n[S]\ns,2\n", Lines(doc));
-
   doc.aLines.Add("[ ");  // a header too short for a name
   EXPECT_EQ(2, doc.GetSectionNames(nullptr, nullptr));
 }
@@ -336,21 +278,4 @@ TEST(CsvWriter, WritesRowsToAFileOrAStream) {
   EXPECT_TRUE(writer.WriteRow());
   EXPECT_FALSE(writer.WriteRow());  // short write
   EXPECT_EQ(1, writer.nRow);
-}
-
-TEST(CsvEditer, BinaryInputLoadsSafely) {
-  TempFile file;
-  std::string bytes;
-  for (int i = 0; i < 20000; ++i) bytes += static_cast<char>((i * 7919 + i / 13) & 0xFF);
-  file.Put(bytes);
-  CCSVSection doc;
-  ASSERT_TRUE(doc.Load(file.Path()));
-  Array<CCharString> names;
-  doc.GetSectionNames(nullptr, &names);
-  for (int i = 0; i < names.GetCount(); ++i) doc.GetKeys(names.GetAt(i), nullptr, nullptr);
-  CCharString s;
-  doc.GetString(s, "x", "y", 3);
-  while (doc.ReadRow()) {
-  }
-  EXPECT_TRUE(doc.IsEOF());
 }
