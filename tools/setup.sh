@@ -34,14 +34,18 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-# The peers are started by the tests themselves; keep the packaged daemons from running.
-for svc in chrony nginx tinyproxy; do
-  if command -v systemctl >/dev/null 2>&1 && systemctl is-active --quiet "$svc" 2>/dev/null; then
-    $SUDO systemctl stop "$svc" || true
+# The tests start their own peers. Packaged daemons that this run has just
+# installed may have been started by the installation: stop those, and only
+# those (a daemon the machine ran before is left alone).
+for pair in chrony:chronyd nginx-light:nginx tinyproxy:tinyproxy; do
+  package=${pair%%:*} daemon=${pair##*:}
+  case " ${missing[*]} " in *" $package "*) ;; *) continue ;; esac
+  service=${package%-light}
+  if command -v systemctl >/dev/null 2>&1 && systemctl is-active --quiet "$service" 2>/dev/null; then
+    $SUDO systemctl stop "$service" || true
+    $SUDO systemctl disable "$service" >/dev/null 2>&1 || true
   fi
-done
-for daemon in chronyd nginx tinyproxy; do
-  pkill -x "$daemon" 2>/dev/null || true
+  $SUDO pkill -x "$daemon" 2>/dev/null || true
 done
 
 # Japanese locale so that Wine runs with ANSI code page 932.

@@ -49,9 +49,10 @@ TEST(Clock, Win32ClockIsConsistentAndRefusesNonsense) {
   // An invalid value never reaches the clock.
   CSystemTime invalid;
   EXPECT_FALSE(c->SetLocalTime(&invalid));
+  // The tick count moves in steps of 10 to 16 ms, on Windows as under Wine.
   DWORD t0 = c->GetTickCount();
-  c->Sleep(50);
-  EXPECT_GE(c->GetTickCount() - t0, 40u);
+  c->Sleep(60);
+  EXPECT_GE(c->GetTickCount() - t0, 30u);
 }
 
 TEST(SkewedClock, ShiftsTheRealClockAndMovesOnSet) {

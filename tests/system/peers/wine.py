@@ -2,6 +2,7 @@
 
 import os
 import subprocess
+import tempfile
 
 
 def build_dir():
@@ -19,14 +20,24 @@ def program(relative):
     return path
 
 
-def run(exe, *args, timeout=120, env=None):
-    """Runs exe with args under Wine; returns the CompletedProcess (text output)."""
+def run(exe, *args, timeout=120, env=None, encoding="cp932"):
+    """Runs exe with args under Wine; returns the CompletedProcess (text output).
+
+    Output goes through files, not pipes: Wine's helper processes keep pipes
+    open until the wineserver exits, which would cost seconds per run.
+    """
     full_env = dict(os.environ)
     if env:
         full_env.update(env)
-    return subprocess.run([os.path.join(build_dir(), "wine-run.sh"), exe] + [str(a) for a in args],
-                          stdin=subprocess.DEVNULL, capture_output=True, text=True,
-                          errors="replace", timeout=timeout, env=full_env)
+    command = [os.path.join(build_dir(), "wine-run.sh"), exe] + [str(a) for a in args]
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        done = subprocess.run(command, stdin=subprocess.DEVNULL, stdout=out, stderr=err,
+                              timeout=timeout, env=full_env)
+        out.seek(0)
+        err.seek(0)
+        done.stdout = out.read().decode(encoding, errors="replace")
+        done.stderr = err.read().decode(encoding, errors="replace")
+    return done
 
 
 def key_values(text):
