@@ -4,18 +4,15 @@ BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all setup configure build test run clean
+.PHONY: all setup build test run clean
 
 all: build
 
 setup:
 	bash tools/setup.sh
 
-configure: setup
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake $(CMAKE_FLAGS)
-
-build: configure
-	cmake --build $(BUILD) -j $(JOBS)
+build: setup
+	bash tools/build.sh $(BUILD) $(JOBS) $(CMAKE_FLAGS)
 
 test: build
 	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)
@@ -24,4 +21,4 @@ run: build
 	bash tools/run.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(BUILD)-i686

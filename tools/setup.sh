@@ -9,8 +9,9 @@ if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
 
 packages=(
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
+  g++-mingw-w64-x86-64-posix
   cmake ninja-build make googletest
-  wine wine32:i386
+  wine wine32:i386 wine64
   xvfb xauth imagemagick fonts-ipafont-gothic locales
   chrony ntpsec-ntpdig faketime
   nginx-light tinyproxy htpdate

@@ -7,8 +7,8 @@
 #include "base/mbcs.h"
 
 namespace {
-const size_t kPointerBytes = 2048;  // kMaxTokens pointers of a 32-bit program
-static_assert(kMaxTokens * sizeof(char*) <= kPointerBytes, "token array fits its room");
+// kMaxTokens pointers: 2048 bytes in the 32-bit programs.
+const size_t kPointerBytes = kMaxTokens * sizeof(char*);
 
 char* TextOf(char** block) { return reinterpret_cast<char*>(block) + kPointerBytes; }
 }  // namespace

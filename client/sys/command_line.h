@@ -2,7 +2,7 @@
 #include <windows.h>
 
 // Splits a command line into tokens. The result is one zero-filled block: an
-// array of kMaxTokens token pointers (2048 bytes), then a copy of the text,
+// array of kMaxTokens token pointers (2048 bytes in a 32-bit program), then a copy of the text,
 // split in place. *pnLast receives the index of the last token, -1 when there
 // is none. Tokens are separated by blanks (0x20, not tabs); a double quote at
 // the start of a token makes blanks part of it until the next quote; a trail

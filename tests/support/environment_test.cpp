@@ -1,5 +1,5 @@
 // The conditions the rest of the tests take for granted: Japanese ANSI code page,
-// Shift-JIS literals, a fixed zone and a 32-bit process.
+// Shift-JIS literals, a fixed zone, and the process width the build was made for.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -23,6 +23,10 @@ TEST(Environment, TimeZoneIsFixed) {
   EXPECT_EQ(-540, tz.Bias);  // Asia/Tokyo, no daylight saving
 }
 
-TEST(Environment, ThirtyTwoBitProcess) {
+TEST(Environment, ProcessWidthMatchesTheBuild) {
+#ifdef _WIN64
+  EXPECT_EQ(8u, sizeof(void*));  // the 64-bit test build of hosts without 32-bit support
+#else
   EXPECT_EQ(4u, sizeof(void*));
+#endif
 }
