@@ -1,0 +1,100 @@
+#include "core/thread.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "support/socket_helpers.h"
+
+namespace {
+
+std::atomic<int> g_deleted{0};
+
+// A thread whose body either returns at once or runs until stopped, with
+// the owner's side of a stop: clear the flag, wait, let go.
+class CTestThread : public CThread {
+ public:
+  explicit CTestThread(bool endAtOnce, bool start = true) : bEndAtOnce(endAtOnce), bStart(start) {}
+  ~CTestThread() override { ++g_deleted; }
+  bool OnThreadStart() override { return bStart; }
+  DWORD Run() override {
+    ++nRuns;
+    while (!bEndAtOnce && bRunning.load()) GetWin32Clock()->Sleep(0);
+    return 7;
+  }
+  void Stop() {
+    bRunning.store(false);
+    WaitForEnd(1000);
+    ReleaseOwner();
+  }
+  bool bEndAtOnce;
+  bool bStart;
+  std::atomic<bool> bRunning{true};
+  std::atomic<int> nRuns{0};
+};
+
+}  // namespace
+
+TEST(Thread, LifecycleAndResults) {
+  CTestThread t(true);
+  EXPECT_TRUE(t.Create(1));
+  EXPECT_TRUE(t.Create(1));  // a thread exists: nothing more happens
+  ASSERT_TRUE(t.WaitForEnd(5000));
+  EXPECT_EQ(1, t.nRuns.load());
+  EXPECT_FALSE(t.bCreated);
+  EXPECT_EQ(nullptr, t.hThread);
+  EXPECT_EQ(0u, t.dwThreadId);
+  EXPECT_EQ(7, t.nExitCode);
+
+  // Created suspended, nothing runs until Resume.
+  CTestThread s(true);
+  ASSERT_TRUE(s.Create(0));
+  EXPECT_FALSE(s.WaitForEnd(50));
+  EXPECT_EQ(0, s.nRuns.load());
+  EXPECT_TRUE(s.Resume());
+  EXPECT_TRUE(s.Resume());
+  ASSERT_TRUE(s.WaitForEnd(5000));
+  EXPECT_EQ(1, s.nRuns.load());
+}
+
+TEST(Thread, RefusedStartStillDeletesItself) {
+  g_deleted = 0;
+  auto* t = new CTestThread(true, false);
+  t->bAutoDelete = TRUE;
+  ASSERT_TRUE(t->Create(1));
+  t->Stop();  // owner lets go; the object must be freed by one side
+  EXPECT_TRUE(WaitUntil([] { return g_deleted.load() == 1; }, 5000));
+}
+
+TEST(Thread, DeletingARunningThreadEndsItWithCodeZero) {
+  auto* t = new CTestThread(false);
+  ASSERT_TRUE(t->Create(1));
+  HANDLE h = nullptr;
+  ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), t->hThread, GetCurrentProcess(), &h, 0, FALSE,
+                              DUPLICATE_SAME_ACCESS));
+  ASSERT_TRUE(WaitUntil([t] { return t->nRuns.load() == 1; }, 5000));
+  delete t;
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(h, 5000));
+  DWORD code = 99;
+  EXPECT_TRUE(GetExitCodeThread(h, &code));
+  EXPECT_EQ(0u, code);
+  CloseHandle(h);
+}
+
+// Thousands of starts and stops, the thread ending by itself at the moment
+// of the stop or being stopped: every object is freed exactly once and no
+// side touches freed memory (which would crash or corrupt the counts).
+TEST(Thread, StopRacesWithTheEndOfTheBody) {
+  const int kCycles = 3000;
+  g_deleted = 0;
+  for (int i = 0; i < kCycles; ++i) {
+    auto* t = new CTestThread(i % 2 == 0);
+    t->bAutoDelete = TRUE;
+    t->Create(0);
+    t->Resume();
+    if (i % 3 == 0) GetWin32Clock()->Sleep(0);
+    t->Stop();
+  }
+  EXPECT_TRUE(WaitUntil([&] { return g_deleted.load() == kCycles; }, 20000));
+  EXPECT_EQ(kCycles, g_deleted.load());
+}
