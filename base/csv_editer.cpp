@@ -4,7 +4,7 @@
 #include "base/csv_reader.h"
 #include "base/file_reader.h"
 #include "base/file_writer.h"
-#include "base/mbcs.h"
+#include "base/replacing_file_writer.h"
 
 CCSVEditer::CCSVEditer() : pLines(&aLines) {}
 
@@ -60,43 +60,15 @@ BOOL CCSVEditer::Load(const char* pszName) {
   return TRUE;
 }
 
-namespace {
-
-// The folder part of a file name ("." when it has none), for a temporary
-// file beside it.
-CCharString FolderOf(const char* pszName) {
-  int nSlash = MbsFindLastByte(pszName, '\\');
-  int nForward = MbsFindLastByte(pszName, '/');
-  if (nForward > nSlash) nSlash = nForward;
-  if (nSlash < 0) return CCharString(".");
-  CCharString sName(pszName);
-  // "C:\x" keeps its root; a bare "\x" means the root of the current drive.
-  return sName.Left(nSlash == 0 || (nSlash == 2 && pszName[1] == ':') ? nSlash + 1 : nSlash);
-}
-
-}  // namespace
-
 BOOL CCSVEditer::Save(const char* pszName) {
-  if (pszName == NULL || *pszName == 0) return FALSE;
-  char szTemp[MAX_PATH];
-  if (GetTempFileNameA(FolderOf(pszName), "csv", 0, szTemp) == 0) return FALSE;
-  BOOL bWritten = FALSE;
-  {
-    CFileWriter writer;
-    if (writer.Create(szTemp)) {
-      int nCount = GetLineCount();
-      int i = 0;
-      for (; i < nCount; ++i) {
-        CCharString sRecord = pLines->GetAt(i);
-        CCharString sLine = sRecord + "\r\n";
-        if (sLine.GetLength() != sRecord.GetLength() + 2) break;  // too long for a string
-        if (writer.Write(sLine, sLine.GetLength()) != sLine.GetLength()) break;
-      }
-      // The content must be on disk before it takes the old file's place.
-      bWritten = i == nCount && FlushFileBuffers(writer.pFile->hFile) && writer.Close();
-    }
+  CReplacingFileWriter writer;
+  if (!writer.Create(pszName)) return FALSE;
+  int nCount = GetLineCount();
+  for (int i = 0; i < nCount; ++i) {
+    CCharString sRecord = pLines->GetAt(i);
+    CCharString sLine = sRecord + "\r\n";
+    if (sLine.GetLength() != sRecord.GetLength() + 2) return FALSE;  // too long for a string
+    if (writer.Write(sLine, sLine.GetLength()) != sLine.GetLength()) return FALSE;
   }
-  if (bWritten && MoveFileExA(szTemp, pszName, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return TRUE;
-  DeleteFileA(szTemp);
-  return FALSE;
+  return writer.Commit();
 }

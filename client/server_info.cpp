@@ -1,0 +1,62 @@
+#include "client/server_info.h"
+
+#include <new>
+
+NTP_SERVER_INFO::NTP_SERVER_INFO() : nState(0) { nImage = 0; }
+
+NTP_SERVER_INFO::NTP_SERVER_INFO(const char* pszProtocolName, const char* pszName, const char* pszHost)
+    : sProtocolName(pszProtocolName), sName(pszName), sHost(pszHost), nState(0) {
+  nImage = 0;
+}
+
+NTP_SERVER_INFO::~NTP_SERVER_INFO() {}
+
+CCharString NTP_SERVER_INFO::GetText() {
+  CCharString sText;
+  sText.Format("%s (%s)", static_cast<const char*>(sName), static_cast<const char*>(sHost));
+  return sText;
+}
+
+CServerList::CServerList() : nSelection(-1) {}
+
+CServerList::~CServerList() {}
+
+int CServerList::GetCount() const { return static_cast<int>(aEntries.size()); }
+
+NTP_SERVER_INFO* CServerList::GetAt(int nIndex) const {
+  if (nIndex < 0 || nIndex >= GetCount()) return nullptr;
+  return aEntries[nIndex].get();
+}
+
+int CServerList::AddItem(NTP_SERVER_INFO* pEntry) {
+  if (pEntry == nullptr) return -1;
+  try {
+    aEntries.emplace_back(pEntry);
+  } catch (const std::bad_alloc&) {
+    return -1;
+  }
+  return GetCount() - 1;
+}
+
+BOOL CServerList::DeleteItem(int nIndex) {
+  if (nIndex < 0 || nIndex >= GetCount()) return FALSE;
+  aEntries.erase(aEntries.begin() + nIndex);
+  if (nSelection == nIndex) {
+    nSelection = -1;
+  } else if (nSelection > nIndex) {
+    --nSelection;
+  }
+  return TRUE;
+}
+
+void CServerList::DeleteAll() {
+  aEntries.clear();
+  nSelection = -1;
+}
+
+int CServerList::GetSelection() const { return nSelection; }
+
+int CServerList::SetSelection(int nIndex) {
+  nSelection = nIndex >= 0 && nIndex < GetCount() ? nIndex : -1;
+  return nSelection;
+}

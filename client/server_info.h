@@ -1,0 +1,47 @@
+#pragma once
+// One entry of a server list, and the in-memory list that owns the entries
+// together with its selection. The panel's list control takes this list's
+// place later by deriving from CServerList.
+#include <memory>
+#include <vector>
+
+#include "base/char_string.h"
+#include "wl/owner_draw_item.h"
+
+class NTP_SERVER_INFO : public CWLOwnerDrawItemData {
+ public:
+  NTP_SERVER_INFO();
+  NTP_SERVER_INFO(const char* pszProtocolName, const char* pszName, const char* pszHost);
+  ~NTP_SERVER_INFO() override;
+  // "name (host)".
+  CCharString GetText() override;
+
+  CCharString sProtocolName;  // "ntp" or "http": the list file it came from
+  CCharString sName;
+  CCharString sHost;
+  int nState;
+};
+
+class CServerList {
+ public:
+  CServerList();
+  virtual ~CServerList();
+
+  virtual int GetCount() const;
+  // nullptr outside the list.
+  virtual NTP_SERVER_INFO* GetAt(int nIndex) const;
+  // Appends an entry that the list owns from then on; its index, or -1 (the
+  // caller still owns the entry then).
+  virtual int AddItem(NTP_SERVER_INFO* pEntry);
+  // Removes and frees the entry; the selection follows the entries it keeps.
+  virtual BOOL DeleteItem(int nIndex);
+  virtual void DeleteAll();
+  // The selected index, or -1 when none is selected.
+  virtual int GetSelection() const;
+  // An index outside the list clears the selection; the new selection.
+  virtual int SetSelection(int nIndex);
+
+ private:
+  std::vector<std::unique_ptr<NTP_SERVER_INFO>> aEntries;
+  int nSelection;
+};
