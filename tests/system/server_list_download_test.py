@@ -1,0 +1,161 @@
+"""Server-list downloads through CClientConfig (server_list_probe under Wine).
+
+nginx on 127.0.0.51 and 127.0.0.52 serves a list file at the end of
+redirect chains that alternate between the two addresses; a server of the
+test's own on 127.0.0.52 gives the answers nginx will not: a Location of
+four bytes, a body cut off before its Content-Length, chunked bodies whole
+and cut, a body over the size limit. (A connection reset after part of a
+body of unknown length would fail too, but Wine reports such a reset as an
+orderly end, so it cannot be shown here.)
+
+After each download the data folder is compared with what it held before:
+a complete list with an entry becomes "ntp_server.txt" (the previous one
+"ntp_server.old"); anything else leaves every file as it was.
+"""
+
+import http.server
+import os
+import shutil
+import sys
+import tempfile
+import threading
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from peers import SKIP_EXIT_CODE, PeerUnavailable  # noqa: E402
+from peers import nginx, wine  # noqa: E402
+
+FIRST, SECOND = "127.0.0.51", "127.0.0.52"
+LIST = '# served list\r\n"Served One",one.example\r\nTwo,two.example\r\n'.encode("cp932")
+HTTP_LIST = b"Web,http://web.example/\r\n"
+PREVIOUS = b"Previous,previous.example\r\n"
+CHAINS = (1, 9, 10)
+
+
+def chain_redirects(hosts):
+    """/cN/MAAA -> /cN/1 -> ... -> /list.txt: N redirects, alternating hosts."""
+    redirects = {"/empty/MAAA": hosts[1] + "/empty.txt", "/web/NAAA": hosts[1] + "/http.txt"}
+    for n in CHAINS:
+        steps = ["/c%d/MAAA" % n] + ["/c%d/%d" % (n, i) for i in range(1, n)]
+        for i, path in enumerate(steps):
+            target = "/list.txt" if i == n - 1 else steps[i + 1]
+            redirects[path] = hosts[(i + 1) % 2] + target
+    return redirects
+
+
+class Broken(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, *args):
+        pass
+
+    def head(self, status, *headers):
+        self.wfile.write(("HTTP/1.1 %d X\r\n" % status).encode())
+        for h in headers:
+            self.wfile.write(h.encode() + b"\r\n")
+        self.wfile.write(b"\r\n")
+
+    def do_GET(self):
+        mode = self.path.split("/")[1]
+        self.close_connection = True
+        if mode == "short":
+            self.head(302, "Location: http")
+        elif mode == "cut":
+            self.head(200, "Content-Length: %d" % (len(LIST) + 100))
+            self.wfile.write(LIST)
+        elif mode in ("chunked", "chunkcut"):
+            self.head(200, "Transfer-Encoding: chunked")
+            half = len(LIST) // 2
+            for part in (LIST[:half], LIST[half:]):
+                self.wfile.write(b"%x;ext=1\r\n" % len(part) + part + b"\r\n")
+                if mode == "chunkcut":
+                    return
+            self.wfile.write(b"0\r\n\r\n")
+        elif mode == "big":
+            self.head(200, "Content-Length: 2000000")
+            self.wfile.write(LIST)
+
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\") + "\\"
+
+
+def run_case(name, base_url, expect_ok, protocol="ntp", served=LIST, first="Served One (one.example)"):
+    """One download into a data folder holding the settings and a previous list."""
+    data = tempfile.mkdtemp(prefix="lists-")
+    try:
+        with open(os.path.join(data, "ntp_config.txt"), "wb") as f:
+            f.write(b"# MULTI SECTION CSV FORMAT\r\n\r\n[ NTP CLIENT SETTING ]\r\n"
+                    b"sProtocol,%s\r\nsServerListUrl,%s\r\n" % (protocol.encode(), base_url.encode()))
+        with open(os.path.join(data, protocol + "_server.txt"), "wb") as f:
+            f.write(PREVIOUS)
+        before = snapshot(data)
+        folder = "Z:" + data.replace("/", "\\") + "\\"
+        done = wine.run(wine.program("tests/system/server_list_probe.exe"), folder, folder,
+                        "--timeout", 15000, timeout=120)
+        got = wine.key_values(done.stdout)
+        print("%-10s result %s, %s entries, %s ms" % (name, got.get("result"), got.get("count"),
+                                                     got.get("elapsed_ms")))
+        failures = []
+        wanted = dict(before)
+        if expect_ok:
+            wanted.update({protocol + "_server.txt": served, protocol + "_server.old": PREVIOUS})
+            if (got.get("entry.0"), got.get("selection")) != (first, "0"):
+                failures.append("%s: list shown %r" % (name, done.stdout))
+        if got.get("result") != ("1" if expect_ok else "0"):
+            failures.append("%s: result %r, expected %s" % (name, got.get("result"), expect_ok))
+        if snapshot(data) != wanted:
+            failures.append("%s: files %r, expected %r" % (name, snapshot(data), wanted))
+        return failures
+    finally:
+        shutil.rmtree(data, ignore_errors=True)
+
+
+def snapshot(folder):
+    files = {}
+    for name in os.listdir(folder):
+        if name != "ntp_config.txt":
+            with open(os.path.join(folder, name), "rb") as f:
+                files[name] = f.read()
+    return files
+
+
+def main():
+    started = time.monotonic()
+    failures = []
+    files = {"list.txt": LIST, "empty.txt": b"", "http.txt": HTTP_LIST}
+    broken = http.server.ThreadingHTTPServer((SECOND, 0), Broken)
+    broken.daemon_threads = True
+    thread = threading.Thread(target=broken.serve_forever, kwargs={"poll_interval": 0.05})
+    thread.start()
+    odd = "http://%s:%d" % (SECOND, broken.server_address[1])
+    try:
+        ports = (nginx.proc.free_port(FIRST), nginx.proc.free_port(SECOND))
+        hosts = ("http://%s:%d" % (FIRST, ports[0]), "http://%s:%d" % (SECOND, ports[1]))
+        redirects = chain_redirects(hosts)
+        with nginx.NginxServer(FIRST, ports=(ports[0],), files=files, redirects=redirects), \
+                nginx.NginxServer(SECOND, ports=(ports[1],), files=files, redirects=redirects):
+            for n in CHAINS:
+                failures += run_case("chain %d" % n, hosts[0] + "/c%d" % n, expect_ok=n < 10)
+            failures += run_case("http", hosts[0] + "/web/", expect_ok=True, protocol="http",
+                                 served=HTTP_LIST, first="Web (http://web.example/)")
+            failures += run_case("empty", hosts[0] + "/empty", expect_ok=False)
+        failures += run_case("chunked", odd + "/chunked", expect_ok=True)
+        for mode in ("short", "cut", "chunkcut", "big"):
+            failures += run_case(mode, odd + "/" + mode, expect_ok=False)
+    except PeerUnavailable as e:
+        print("SKIPPED: %s" % e)
+        return SKIP_EXIT_CODE
+    finally:
+        broken.shutdown()
+        broken.server_close()
+        thread.join(10)
+    for f in failures:
+        print("FAIL: " + f)
+    print("%d failures, %.1f s" % (len(failures), time.monotonic() - started))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
