@@ -83,8 +83,6 @@ TEST(ClientConfig, LoadRulesAndTheFirstSaveFromAProgramFolderCopy) {
   EXPECT_EQ(5, config.nCheckSpan);    // no range test before the panel is read
   EXPECT_EQ(0, config.nTimeout);      // letters read as 0
   EXPECT_EQ(200, config.nAllowance);  // an empty value keeps the initial one
-  EXPECT_EQ(1, config.bAutoExec);
-  EXPECT_EQ(1, config.bRotateServer);  // missing: initial value
   EXPECT_EQ(CClientSettings::protocolNtp, config.sProtocol);  // "http" only, exactly
   EXPECT_EQ(4464, config.nBroadcastRecvPortNo);
   EXPECT_EQ(0, config.bUseHttpProxy);
@@ -153,7 +151,6 @@ TEST(ServerList, RowsFallbacksAndWriting) {
   config.LoadServerList(TRUE);
   EXPECT_EQ("NICT 日本 (ntp.nict.jp);sel=0", Shown(config));
   EXPECT_STREQ("ntp", list->GetAt(0)->sProtocolName);
-  EXPECT_EQ(0, list->GetAt(0)->nImage);
   // A name with a blank is quoted when written, and read back without quotes.
   ASSERT_TRUE(list->AddItem(new NTP_SERVER_INFO("", "b,c", "h\"q")) >= 0);
   ASSERT_TRUE(config.WriteServerList((data.Path() + "ntp_server.txt").c_str()));
