@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "client/action_log.h"
+#include "client/client_correction_host.h"
 #include "temp_folder.h"
 
 namespace {
@@ -110,4 +111,28 @@ TEST(ActionLog, AnUnwritableLogFileStillKeepsTheEntries) {
   EXPECT_EQ(1, log.AddLog("two", 1));
   EXPECT_EQ("<missing>", FileBytes(folder.Path() + "missing\\ntpaccess.log"));
   EXPECT_EQ(2, log.nOKCount);
+}
+
+// A correction run's line reaches the log with the bSaveLog of that moment
+// and becomes the selected entry; the proxy is offered only when switched on.
+TEST(ActionLog, CorrectionHostOfTheClient) {
+  CTempFolder folder;
+  CMemoryLogList list;
+  CActionLog log(&list, folder.Path().c_str());
+  CClientSettings settings;
+  CClientCorrectionHost host(&log, &settings);
+
+  host.ReportCorrection("first", kCorrectionConfirmed);
+  settings.bSaveLog = TRUE;
+  host.ReportCorrection("second", kCorrectionFailed);
+  EXPECT_EQ(1, list.nSelected);
+  EXPECT_EQ("second\r\n", FileBytes(folder.Path() + "ntpaccess.log"));
+
+  CCharString proxy = "unchanged";
+  settings.sHttpProxy = "proxy:8080";
+  EXPECT_FALSE(host.GetHttpProxy(&proxy));
+  EXPECT_STREQ("unchanged", proxy);
+  settings.bUseHttpProxy = TRUE;
+  EXPECT_TRUE(host.GetHttpProxy(&proxy));
+  EXPECT_STREQ("proxy:8080", proxy);
 }
