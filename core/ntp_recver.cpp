@@ -1,0 +1,159 @@
+#include "core/ntp_recver.h"
+
+#include <new>
+
+#include "core/clock.h"
+
+namespace {
+const int kBindAttempts = 10;
+const DWORD kBindRetryMs = 20;
+
+// pClient while the listener is delivering to the client; never dereferenced.
+CNTPRecverClient* const kClientBusy =
+    reinterpret_cast<CNTPRecverClient*>(static_cast<UINT_PTR>(1));
+
+template <class T>
+T* ExchangePointer(T* volatile* target, T* value) {
+  return static_cast<T*>(
+      InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(target), value));
+}
+
+template <class T>
+T* CompareExchangePointer(T* volatile* target, T* value, T* comparand) {
+  return static_cast<T*>(InterlockedCompareExchangePointer(
+      reinterpret_cast<PVOID volatile*>(target), value, comparand));
+}
+}  // namespace
+
+CBroadcastSlot::CBroadcastSlot() : pPending(nullptr) {}
+
+CBroadcastSlot::~CBroadcastSlot() {
+  delete ExchangePointer(&pPending, static_cast<NTP_BROADCAST*>(nullptr));
+}
+
+void CBroadcastSlot::Put(NTP_BROADCAST* copy) {
+  // Whoever takes a copy out of the slot frees it.
+  delete ExchangePointer(&pPending, copy);
+}
+
+BOOL CBroadcastSlot::Take(NTP_BROADCAST* out) {
+  NTP_BROADCAST* copy = ExchangePointer(&pPending, static_cast<NTP_BROADCAST*>(nullptr));
+  if (!copy) return FALSE;
+  *out = *copy;
+  delete copy;
+  return TRUE;
+}
+
+CNTPRecver::CNTPRecver() : pDest(nullptr), nPort(123), bRunning(0), pClient(nullptr), bStopRequested(0) {}
+
+CNTPRecver::~CNTPRecver() {}
+
+bool CNTPRecver::OnThreadStart() { return true; }
+
+DWORD CNTPRecver::OnThreadEnd() { return 0; }
+
+CNTPRecverClient* CNTPRecver::EnterClient() {
+  for (;;) {
+    CNTPRecverClient* client = pClient;
+    if (!client) return nullptr;
+    if (CompareExchangePointer(&pClient, kClientBusy, client) == client) return client;
+  }
+}
+
+void CNTPRecver::LeaveClient(CNTPRecverClient* client) { ExchangePointer(&pClient, client); }
+
+void CNTPRecver::DetachClient() {
+  for (;;) {
+    CNTPRecverClient* client = pClient;
+    if (!client) return;
+    if (client == kClientBusy) {
+      // The listener is inside the client for a moment; let it finish.
+      SwitchToThread();
+      continue;
+    }
+    if (CompareExchangePointer(&pClient, static_cast<CNTPRecverClient*>(nullptr), client) ==
+        client)
+      return;
+  }
+}
+
+void CNTPRecver::Deliver(const NTP_PACKET& packet, DWORD address, int port, HWND window) {
+  // The copy is made before the client is held, so the hold stays short.
+  NTP_BROADCAST* copy = new (std::nothrow) NTP_BROADCAST;
+  if (!copy) return;
+  copy->packet = packet;
+  copy->dwAddress = address;
+  copy->nPort = port;
+  CNTPRecverClient* client = EnterClient();
+  if (!client) {
+    delete copy;
+    return;
+  }
+  if (pDest) {
+    pDest->Put(copy);
+    copy = nullptr;
+  }
+  if (window)
+    PostMessageA(window, WM_NTP_BROADCAST, static_cast<WPARAM>(address),
+                 static_cast<LPARAM>(port));
+  LeaveClient(client);
+  delete copy;
+}
+
+void CNTPRecver::EndByItself() {
+  CNTPRecverClient* client = EnterClient();
+  if (!client) return;  // the owner is stopping us and lets go itself
+  // Whoever empties the owner's slot gives up the owner's claim: here the
+  // owner will not find us there any more, so it never calls Stop.
+  if (CompareExchangePointer(&client->pRecver, static_cast<CNTPRecver*>(nullptr), this) == this)
+    ReleaseOwner();
+  LeaveClient(client);
+}
+
+BOOL CNTPRecver::BindPort() {
+  // The port has just been probed by the window, and a closed socket may
+  // hold its port for a moment: "in use" is retried briefly before the
+  // listener gives up.
+  for (int attempt = 1;; ++attempt) {
+    if (sntp.pSocket->Bind(nPort, 0)) return TRUE;
+    if (sntp.pSocket->nLastError != WSAEADDRINUSE || attempt >= kBindAttempts || bStopRequested)
+      return FALSE;
+    GetClock()->Sleep(kBindRetryMs);
+  }
+}
+
+DWORD CNTPRecver::Run() {
+  NTP_PACKET buffer;
+  buffer.InitRequest();
+  HWND window = nullptr;
+  if (CNTPRecverClient* client = EnterClient()) {
+    window = client->GetRecverWindow();
+    LeaveClient(client);
+  }
+
+  BOOL bBound = BindPort();
+  if (bBound) {
+    InterlockedExchange(&bRunning, 1);
+    // A Stop that came before the flag was set must still end the loop.
+    if (bStopRequested) InterlockedExchange(&bRunning, 0);
+  }
+  while (bRunning) {
+    DWORD address = 0;
+    int port = 0;
+    BOOL bReceived = sntp.Receive(&buffer, &address, &port);
+    if (!bRunning) break;
+    // Version, stratum, leap indicator and sender are not judged here.
+    if (bReceived && buffer.GetMode() == kNtpModeBroadcast) Deliver(buffer, address, port, window);
+  }
+
+  EndByItself();
+  return 0;
+}
+
+void CNTPRecver::Stop() {
+  InterlockedExchange(&bStopRequested, 1);
+  InterlockedExchange(&bRunning, 0);
+  sntp.pSocket->Close();
+  WaitForEnd(1000);
+  ReleaseOwner();
+}

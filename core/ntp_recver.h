@@ -1,0 +1,92 @@
+#pragma once
+// The client's broadcast listener: a worker thread that binds a UDP port,
+// accepts SNTP broadcasts (Mode 5) and hands each one to the window that
+// started it.
+//
+// Nothing here takes a lock. A received message travels as a heap copy that
+// is swapped into the window's slot, so the window never reads a message the
+// listener is still writing. The window's pRecver slot is handed over with
+// atomic exchanges, so a listener that ends by itself (its bind failed) and
+// an owner that stops it at the same moment agree on who lets go of it.
+#include <windows.h>
+
+#include "core/ntp_packet.h"
+#include "core/sntp.h"
+#include "core/thread.h"
+
+// Posted to the window for every accepted broadcast. wParam: the sender's
+// IPv4 address (network order); lParam: its UDP port.
+constexpr UINT WM_NTP_BROADCAST = 0x8387;
+
+// One received broadcast with its sender, as handed to the window.
+struct NTP_BROADCAST {
+  NTP_PACKET packet;
+  DWORD dwAddress;  // network order
+  int nPort;
+};
+
+// Holds the newest broadcast not yet handled. The listener puts, the window
+// takes; a put replaces (and frees) a copy nobody took.
+class CBroadcastSlot {
+ public:
+  CBroadcastSlot();
+  ~CBroadcastSlot();
+  CBroadcastSlot(const CBroadcastSlot&) = delete;
+  CBroadcastSlot& operator=(const CBroadcastSlot&) = delete;
+
+  void Put(NTP_BROADCAST* copy);  // takes ownership
+  // The newest copy into out; FALSE (out unchanged) when none waits.
+  BOOL Take(NTP_BROADCAST* out);
+
+ private:
+  NTP_BROADCAST* volatile pPending;
+};
+
+class CNTPRecver;
+
+// What the listener needs of the window that started it.
+class CNTPRecverClient {
+ public:
+  CNTPRecverClient() : pRecver(nullptr) {}
+  virtual ~CNTPRecverClient() {}
+  // Where WM_NTP_BROADCAST goes.
+  virtual HWND GetRecverWindow() = 0;
+
+  // The running listener, or none. Written only with atomic exchanges: the
+  // listener clears it when it ends by itself, the window when it stops it.
+  CNTPRecver* volatile pRecver;
+};
+
+class CNTPRecver : public CThread {
+ public:
+  CNTPRecver();
+  ~CNTPRecver() override;
+
+  DWORD Run() override;
+  bool OnThreadStart() override;
+  DWORD OnThreadEnd() override;
+  // Owner side, after it took the object out of its pRecver slot: makes Run
+  // return and waits for the thread at most 1000 ms. The object must not be
+  // used afterwards.
+  virtual void Stop();
+  // Owner side, before Stop: once this returns the thread no longer touches
+  // the client. Waits out a delivery in progress (a few instructions).
+  void DetachClient();
+
+  CSNTP sntp;
+  CBroadcastSlot* pDest;
+  WORD nPort;
+  volatile LONG bRunning;
+  CNTPRecverClient* volatile pClient;
+
+ private:
+  // The client, held so that DetachClient waits until LeaveClient; nullptr
+  // once detached.
+  CNTPRecverClient* EnterClient();
+  void LeaveClient(CNTPRecverClient* client);
+  void Deliver(const NTP_PACKET& packet, DWORD address, int port, HWND window);
+  void EndByItself();
+  BOOL BindPort();
+
+  volatile LONG bStopRequested;
+};
