@@ -131,8 +131,7 @@ DWORD CNTPRecver::Run() {
     LeaveClient(client);
   }
 
-  BOOL bBound = BindPort();
-  if (bBound) {
+  if (BindPort()) {
     InterlockedExchange(&bRunning, 1);
     // A Stop that came before the flag was set must still end the loop.
     if (bStopRequested) InterlockedExchange(&bRunning, 0);

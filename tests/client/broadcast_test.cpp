@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <deque>
 #include <memory>
@@ -43,27 +44,23 @@ class CTestReception : public CBroadcastReception {
   CNTPRecver* NewRecver() override { return new CCountedRecver; }
 };
 
-// A message-only window that counts the notifications and routes them to
-// the reception, like the main window will.
-class CTestWindow {
- public:
+// A message-only window that counts the notifications and hands them to the
+// reception, as the main window will.
+struct CTestWindow {
   CTestWindow() {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "SuiteBroadcastTestWindow";
+    wc.lpszClassName = "SuiteBroadcastTest";
     RegisterClassA(&wc);
-    hWnd = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                         wc.hInstance, nullptr);
+    hWnd = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                         nullptr);
     SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   }
   ~CTestWindow() { DestroyWindow(hWnd); }
-
   // Handles messages until cond holds, at most limitMs real ms.
   template <typename Cond>
   bool PumpUntil(Cond cond, DWORD limitMs) {
-    DWORD start = GetWin32Clock()->GetTickCount();
-    for (;;) {
+    for (DWORD start = GetWin32Clock()->GetTickCount();;) {
       MSG msg;
       while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
       if (cond()) return true;
@@ -71,43 +68,34 @@ class CTestWindow {
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
   }
-
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<CTestWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (msg != WM_NTP_BROADCAST || !self) return DefWindowProcA(hwnd, msg, wp, lp);
+    ++self->nNotices;
+    self->lastAddress = wp;
+    self->lastPort = lp;
+    return self->pReception->OnNtpBroadcast(wp, lp);
+  }
   HWND hWnd = nullptr;
   CBroadcastReception* pReception = nullptr;
   int nNotices = 0;
   WPARAM lastAddress = 0;
   LPARAM lastPort = 0;
-
- private:
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<CTestWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (msg == WM_NTP_BROADCAST && self) {
-      ++self->nNotices;
-      self->lastAddress = wp;
-      self->lastPort = lp;
-      if (self->pReception) return self->pReception->OnNtpBroadcast(wp, lp);
-      return 0;
-    }
-    return DefWindowProcA(hwnd, msg, wp, lp);
-  }
 };
 
-class CScriptedPrompt : public CUserPrompt {
- public:
+struct CScriptedPrompt : CUserPrompt {
   int MessageBox(const char* text, UINT type) override {
     texts.push_back(text + std::string("|") + std::to_string(type));
-    if (answers.empty()) return type == MB_OK ? IDOK : IDNO;
-    int answer = answers.front();
-    answers.pop_front();
+    int answer = answers.empty() ? IDNO : answers.front();
+    if (!answers.empty()) answers.pop_front();
     return answer;
   }
   std::deque<int> answers;
   std::vector<std::string> texts;
 };
 
-// Records the time-service stop; with pFreed set, the stop frees the port.
-class CStoppingSystemApi : public CFakeSystemApi {
- public:
+// Records the time-service stop; with pFreed set, the stop frees that port.
+struct CStoppingSystemApi : CFakeSystemApi {
   BOOL ShellExecuteEx(SHELLEXECUTEINFOA* info) override {
     if (pFreed) pFreed->Close();
     return CFakeSystemApi::ShellExecuteEx(info);
@@ -127,11 +115,11 @@ WORD FreePort() {
   return static_cast<WORD>(LocalPort(s));
 }
 
-// A broadcast whose Transmit Timestamp is the real UTC time plus aheadMs.
+// A broadcast (version 4, stratum 2) sent at the real UTC time plus aheadMs.
 NTP_PACKET Broadcast(LONG aheadMs) {
   NTP_PACKET p;
   p.InitRequest();
-  p.SetHeader(0x250206EC);  // version 4, Mode 5, stratum 2, precision -20
+  p.SetHeader(0x250206EC);
   CSystemTime utc;
   GetWin32Clock()->GetSystemTime(&utc);
   utc.AddMilliseconds(aheadMs);
@@ -139,24 +127,26 @@ NTP_PACKET Broadcast(LONG aheadMs) {
   return p;
 }
 
-std::string Fmt(const char* format, int port) {
+std::string Text(const char* format, int port) {
   char text[512];
   wsprintfA(text, format, port);
   return text;
 }
-
-const char kNotice[] =
-    "NTP配信の受信ポート番号[%d]が使用できません。\n\n※他のアプリが使用しています\n"
-    "(利用するにはアプリを停止させてください)";
-const char kQuestion[] =
-    "NTP配信の受信ポート番号[%d]が使用できません。\n\n[Windows Time サービス]と重複利用"
-    "している可能性がありますので、\n[Windows Time サービス]を一時停止します";
 
 struct CReceptionFixture {
   CReceptionFixture() : correction(&host), reception(&settings, &correction, &prompt, window.hWnd) {
     settings.bBroadcastRecv = 1;
     settings.nAllowance = 1000;
     window.pReception = &reception;
+  }
+  // Starts listening on a free port and waits until the listener holds it.
+  WORD Listen() {
+    settings.nBroadcastRecvPortNo = FreePort();
+    WORD port = settings.nBroadcastRecvPortNo;
+    return reception.EnableBroadcastRecv(TRUE) &&
+                   WaitUntil([port] { return !PortFree(port); }, 5000)
+               ? port
+               : 0;
   }
   CSkewedClock clock{0};
   CClockInstaller installer{&clock};
@@ -172,37 +162,20 @@ struct CReceptionFixture {
 
 TEST(BroadcastReception, AcceptsOnlyMode5MessagesAndJudgesThemOnArrival) {
   CReceptionFixture f;
-  WORD port = FreePort();
-  f.settings.nBroadcastRecvPortNo = port;
-  ASSERT_TRUE(f.reception.EnableBroadcastRecv(TRUE));
-  ASSERT_TRUE(WaitUntil([port] { return !PortFree(port); }, 5000));
-
+  WORD port = f.Listen();
+  ASSERT_NE(0, port);
   CUDPSocket sender;
-  ASSERT_TRUE(sender.Create(SOCK_DGRAM));
-  ASSERT_TRUE(sender.Bind(0, LoopbackAddress()));
-  NTP_PACKET reply = Broadcast(0), request = Broadcast(0);
-  reply.SetHeader(0x240206EC);
-  request.SetHeader(0x230206EC);
-  BYTE longer[600] = {0x25};
-  sender.SendTo(&reply, 48, port, LoopbackAddress());
-  sender.SendTo(&request, 48, port, LoopbackAddress());
-  sender.SendTo(longer, 47, port, LoopbackAddress());
-  sender.SendTo(longer, 49, port, LoopbackAddress());
-  sender.SendTo(longer, 600, port, LoopbackAddress());
-  sender.SendTo(longer, 0, port, LoopbackAddress());
-
+  ASSERT_TRUE(sender.Open(0, LoopbackAddress()));
   // The server 1.5 s ahead: the local clock is behind and is stepped.
   NTP_PACKET ahead = Broadcast(1500);
   sender.SendTo(&ahead, 48, port, LoopbackAddress());
   ASSERT_TRUE(f.window.PumpUntil([&] { return f.host.entries.size() == 1; }, 5000));
-  f.window.PumpUntil([] { return false; }, 100);
-  EXPECT_EQ(1, f.window.nNotices);  // everything sent before it was dropped
+  EXPECT_EQ(1, f.window.nNotices);
   EXPECT_EQ(LoopbackAddress(), static_cast<DWORD>(f.window.lastAddress));
   EXPECT_EQ(LocalPort(sender), static_cast<int>(f.window.lastPort));
   const std::string& line = f.host.Last().line;
   EXPECT_NE(std::string::npos, line.find("補正　( 127.0.0.1 の配信 ) 誤差 1.")) << line;
   EXPECT_NE(std::string::npos, line.find("秒の遅れ(応答速度:0.000秒) [階層:2/")) << line;
-  EXPECT_EQ(2, f.host.Last().kind);
   EXPECT_EQ(1, f.clock.GetSetCount());
   EXPECT_NEAR(1500, f.clock.GetSkew(), 300);
 
@@ -210,47 +183,34 @@ TEST(BroadcastReception, AcceptsOnlyMode5MessagesAndJudgesThemOnArrival) {
   NTP_PACKET now = Broadcast(0);
   sender.SendTo(&now, 48, port, LoopbackAddress());
   ASSERT_TRUE(f.window.PumpUntil([&] { return f.host.entries.size() == 2; }, 5000));
-  EXPECT_NE(std::string::npos, f.host.Last().line.find("秒の進み(")) << f.host.Last().line;
-  EXPECT_EQ(2, f.host.Last().kind);
+  EXPECT_NE(std::string::npos, f.host.Last().line.find("補正　( 127.0.0.1 の配信 ) 誤差 1."));
+  EXPECT_NE(std::string::npos, f.host.Last().line.find("秒の進み("));
   EXPECT_EQ(1, f.clock.GetSetCount());
   EXPECT_NEAR(1500, f.correction.nSlewMSec, 300);
 
-  // Off ends the listener and frees the port; a message left over is harmless.
-  EXPECT_TRUE(f.reception.EnableBroadcastRecv(FALSE));
-  EXPECT_EQ(nullptr, f.reception.pRecver);
-  EXPECT_TRUE(WaitUntil([port] { return PortFree(port); }, 5000));
-  EXPECT_EQ(0, f.reception.OnNtpBroadcast(0, 0));
+  // A notice left over finds nothing to judge.
+  f.reception.OnNtpBroadcast(0, 0);
   EXPECT_EQ(2u, f.host.entries.size());
 }
 
 TEST(BroadcastReception, TakenPortsAskStopTheTimeServiceOrGiveUp) {
-  CUDPSocket holder;
-  ASSERT_TRUE(holder.Create(SOCK_DGRAM));
-  WORD other = FreePort();
-  ASSERT_TRUE(holder.Bind(other, 0));
-  {
-    CReceptionFixture f;
-    CStoppingSystemApi fake;
-    f.settings.nBroadcastRecvPortNo = other;
-    EXPECT_FALSE(f.reception.EnableBroadcastRecv(TRUE));
-    EXPECT_EQ(std::vector<std::string>{Fmt(kNotice, other) + "|0"}, f.prompt.texts);
-    EXPECT_EQ(0, f.settings.bBroadcastRecv);
-    EXPECT_TRUE(fake.shellCalls.empty());
-    EXPECT_EQ(nullptr, f.reception.pRecver);
-  }
-  holder.Close();
-  ASSERT_TRUE(holder.Create(SOCK_DGRAM));
-  ASSERT_TRUE(holder.Bind(123, 0));
-  const std::string question = Fmt(kQuestion, 123) + "|4";
-  const std::string notice = Fmt(kNotice, 123) + "|0";
+  const char kNotice[] =
+      "NTP配信の受信ポート番号[%d]が使用できません。\n\n※他のアプリが使用しています\n"
+      "(利用するにはアプリを停止させてください)|0";
+  const std::string question = Text(
+      "NTP配信の受信ポート番号[%d]が使用できません。\n\n[Windows Time サービス]と重複利用"
+      "している可能性がありますので、\n[Windows Time サービス]を一時停止します|4", 123);
+  const std::string notice = Text(kNotice, 123);
   const std::string elevation =
-      std::string(static_cast<const char*>(ElevationNoticeText(
-          "Windows Time サービスの停止には", "Windowsコマンドプロセッサ", nullptr))) +
-      "|4";
-
+      static_cast<const char*>(ElevationNoticeText("Windows Time サービスの停止には",
+                                                   "Windowsコマンドプロセッサ", nullptr)) +
+      std::string("|4");
+  const WORD other = FreePort();
+  enum { kNT, kVistaLimited, kWin9x };
   struct Case {
     const char* name;
-    int system;  // 0 NT with full rights, 1 Vista limited token, 2 Windows 9x
+    WORD port;
+    int system;
     BOOL bServiceMode;
     std::deque<int> answers;
     bool bStopFrees;
@@ -258,25 +218,27 @@ TEST(BroadcastReception, TakenPortsAskStopTheTimeServiceOrGiveUp) {
     std::vector<std::string> boxes;
     bool bStopped;
     int bRecvAfter;
-  };
-  const std::vector<Case> cases = {
-      {"answered No", 0, FALSE, {IDNO}, true, FALSE, {question, notice}, false, 0},
-      {"elevation refused", 1, FALSE, {IDYES, IDNO}, true, FALSE, {question, elevation}, false,
+  } cases[] = {
+      {"other port", other, kNT, FALSE, {IDYES}, true, FALSE, {Text(kNotice, other)}, false, 0},
+      {"answered No", 123, kNT, FALSE, {IDNO}, true, FALSE, {question, notice}, false, 0},
+      {"elevation refused", 123, kVistaLimited, FALSE, {IDYES, IDNO}, true, FALSE,
+       {question, elevation}, false, 1},
+      {"Yes", 123, kVistaLimited, FALSE, {IDYES, IDYES}, true, TRUE, {question, elevation}, true,
        1},
-      {"Yes, service stopped", 1, FALSE, {IDYES, IDYES}, true, TRUE, {question, elevation}, true,
-       1},
-      {"service mode", 0, TRUE, {}, true, TRUE, {}, true, 1},
-      {"service mode, port stays taken", 0, TRUE, {}, false, FALSE, {}, true, 0},
-      {"Windows 9x", 2, FALSE, {IDYES}, true, FALSE, {notice}, false, 0},
+      {"service mode", 123, kNT, TRUE, {}, true, TRUE, {}, true, 1},
+      {"service mode, port stays taken", 123, kNT, TRUE, {}, false, FALSE, {}, true, 0},
+      {"Windows 9x", 123, kWin9x, FALSE, {IDYES}, true, FALSE, {notice}, false, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    CUDPSocket holder;
+    ASSERT_TRUE(holder.Open(c.port, DWORD{0}));
     CReceptionFixture f;
     CStoppingSystemApi fake;
-    if (c.system == 1) fake.SetVista(3);
-    if (c.system == 2) fake.SetWindows9x();
+    if (c.system == kVistaLimited) fake.SetVista(3);
+    if (c.system == kWin9x) fake.SetWindows9x();
     fake.pFreed = c.bStopFrees ? &holder : nullptr;
-    f.settings.nBroadcastRecvPortNo = 123;
+    f.settings.nBroadcastRecvPortNo = c.port;
     f.reception.bServiceMode = c.bServiceMode;
     f.prompt.answers = c.answers;
     EXPECT_EQ(c.bResult, f.reception.EnableBroadcastRecv(TRUE));
@@ -289,26 +251,20 @@ TEST(BroadcastReception, TakenPortsAskStopTheTimeServiceOrGiveUp) {
     }
     EXPECT_EQ(c.bResult != FALSE, f.reception.pRecver != nullptr);
     if (c.bResult) {
-      // The listener holds the port now; switching off frees it again.
-      EXPECT_TRUE(WaitUntil([] { return !PortFree(123); }, 5000));
+      EXPECT_TRUE(WaitUntil([] { return !PortFree(123); }, 5000));  // the listener has it
       f.reception.EnableBroadcastRecv(FALSE);
       EXPECT_TRUE(WaitUntil([] { return PortFree(123); }, 5000));
-    }
-    if (!holder.HasSocket()) {
-      ASSERT_TRUE(holder.Create(SOCK_DGRAM));
-      ASSERT_TRUE(holder.Bind(123, 0));
     }
   }
 }
 
-// Owners switch the listener off at random moments: while it binds, while
-// it ends by itself because the port is taken, while broadcasts arrive.
-// Every listener must be freed exactly once, and none may deliver into an
-// owner that has switched it off.
+// Owners switch the listener off at random moments, while datagrams keep
+// arriving: while it binds, while it ends by itself because the port is
+// taken, while it delivers. Every listener is freed exactly once, none
+// delivers into an owner that has switched it off, and no stop hangs.
 TEST(BroadcastReception, StopRacesNeitherLeakNorTouchTheOwnerAfterwards) {
   // Virtual sleeps: a listener whose port is taken gives up at once.
-  SYSTEMTIME start = {2024, 5, 3, 1, 9, 0, 0, 0};
-  CManualClock clock(start);
+  CManualClock clock(SYSTEMTIME{2024, 5, 3, 1, 9, 0, 0, 0});
   CClockInstaller installer(&clock);
   CRecordingHost host;
   CTimeCorrection correction(&host);
@@ -321,9 +277,14 @@ TEST(BroadcastReception, StopRacesNeitherLeakNorTouchTheOwnerAfterwards) {
   std::thread sender([&] {
     CUDPSocket s;
     s.Create(SOCK_DGRAM);
+    std::mt19937 r(3);
+    BYTE d[600];
     NTP_PACKET p = Broadcast(0);
     for (int i = 0; i < 2000000 && bSending.load(); ++i) {
-      s.SendTo(&p, 48, port, LoopbackAddress());
+      int length = static_cast<int>(r() % 601);
+      for (int j = 0; j < length; ++j) d[j] = static_cast<BYTE>(r());
+      if (i % 2) s.SendTo(d, length, port, LoopbackAddress());
+      else s.SendTo(&p, 48, port, LoopbackAddress());
       if (i % 16 == 0) GetWin32Clock()->Sleep(0);
     }
   });
@@ -332,6 +293,7 @@ TEST(BroadcastReception, StopRacesNeitherLeakNorTouchTheOwnerAfterwards) {
   std::mt19937 random(7);
   std::vector<std::unique_ptr<CTestReception>> stopped;
   int delivered = 0, endedByItself = 0;
+  DWORD longestStop = 0;
   for (int i = 0; i < 2000; ++i) {
     bool bTaken = i >= 1000;
     if (i == 1000) {
@@ -348,7 +310,9 @@ TEST(BroadcastReception, StopRacesNeitherLeakNorTouchTheOwnerAfterwards) {
     } else if (int pause = static_cast<int>(random() % 4)) {
       GetWin32Clock()->Sleep(pause - 1);
     }
+    DWORD start = GetWin32Clock()->GetTickCount();
     owner->EnableBroadcastRecv(FALSE);
+    longestStop = std::max(longestStop, RealMsSince(start));
     EXPECT_EQ(nullptr, owner->pRecver);
     owner->slotBroadcast.Take(&b);
     stopped.push_back(std::move(owner));
@@ -356,7 +320,6 @@ TEST(BroadcastReception, StopRacesNeitherLeakNorTouchTheOwnerAfterwards) {
   bSending = false;
   sender.join();
   ASSERT_TRUE(WaitUntil([] { return g_deleted.load() == g_created.load(); }, 10000));
-  EXPECT_EQ(2000, g_created.load());
   GetWin32Clock()->Sleep(50);
   EXPECT_EQ(2000, g_deleted.load());
   int late = 0;
@@ -365,37 +328,33 @@ TEST(BroadcastReception, StopRacesNeitherLeakNorTouchTheOwnerAfterwards) {
     if (owner->slotBroadcast.Take(&b)) ++late;
   }
   EXPECT_EQ(0, late);
-  EXPECT_EQ(100, delivered);      // broadcasts did reach running listeners
-  EXPECT_EQ(100, endedByItself);  // and listeners whose bind failed ended by themselves
+  EXPECT_EQ(100, delivered);
+  EXPECT_EQ(100, endedByItself);
+  EXPECT_LT(longestStop, 3000u);
 }
 
-// Random datagrams of 0 to 600 bytes with valid broadcasts among them: just
-// the 48-byte Mode-5 ones are announced, and switching off while the flood
-// goes on ends the listener promptly.
-TEST(BroadcastReception, FuzzedDatagramsAndStopUnderFlood) {
+// Random datagrams of 0 to 600 bytes (among them about 150 of 48 bytes in
+// other Modes) with a valid broadcast in every batch: exactly the 48-byte
+// Mode-5 ones are announced.
+TEST(BroadcastReception, FuzzedDatagrams) {
   CReceptionFixture f;
-  f.settings.nAllowance = 0x7FFFFFFF;  // judge, never correct
-  WORD port = FreePort();
-  f.settings.nBroadcastRecvPortNo = port;
-  ASSERT_TRUE(f.reception.EnableBroadcastRecv(TRUE));
-  ASSERT_TRUE(WaitUntil([port] { return !PortFree(port); }, 5000));
-
+  f.settings.nAllowance = 0x7FFFFFFF;
+  WORD port = f.Listen();
+  ASSERT_NE(0, port);
   CUDPSocket sender;
   ASSERT_TRUE(sender.Create(SOCK_DGRAM));
   std::mt19937 random(20240501);
   BYTE data[600];
   int expected = 0;
-  const int kBatch = 50;
   for (int sent = 0; sent < 100000;) {
-    for (int k = 0; k < kBatch; ++k, ++sent) {
-      int length = static_cast<int>(random() % 601);
-      if (k == kBatch / 2) length = 48;  // a broadcast among the garbage
+    for (int k = 0; k < 50; ++k, ++sent) {
+      int length = k == 25 ? 48 : static_cast<int>(random() % 601);
       for (int j = 0; j < length; ++j) data[j] = static_cast<BYTE>(random());
-      if (k == kBatch / 2) data[0] = static_cast<BYTE>((data[0] & ~7) | 5);
+      if (k == 25) data[0] = static_cast<BYTE>((data[0] & ~7) | 5);
       if (length == 48 && (data[0] & 7) == 5) ++expected;
       ASSERT_EQ(length, sender.SendTo(data, length, port, LoopbackAddress()));
     }
-    // Keep the socket's queue short, so nothing is dropped on the way.
+    // A short queue on the socket: nothing is dropped on the way.
     ASSERT_TRUE(f.window.PumpUntil([&] { return f.window.nNotices == expected; }, 5000))
         << sent << ": " << f.window.nNotices << " of " << expected;
   }
@@ -404,31 +363,4 @@ TEST(BroadcastReception, FuzzedDatagramsAndStopUnderFlood) {
   // Notices that pile up share the slot: the newest copy is judged once.
   EXPECT_GE(static_cast<size_t>(expected), f.host.entries.size());
   EXPECT_LE(static_cast<size_t>(expected / 2), f.host.entries.size());
-
-  f.reception.EnableBroadcastRecv(FALSE);
-  ASSERT_TRUE(WaitUntil([port] { return PortFree(port); }, 5000));
-  g_created = g_deleted = 0;
-  f.reception.StartRecver(port);
-  ASSERT_TRUE(WaitUntil([port] { return !PortFree(port); }, 5000));
-  std::atomic<bool> bSending{true};
-  std::thread flood([&] {
-    CUDPSocket s;
-    s.Create(SOCK_DGRAM);
-    std::mt19937 r(3);
-    BYTE d[600];
-    for (int i = 0; i < 5000000 && bSending.load(); ++i) {
-      int length = static_cast<int>(r() % 601);
-      for (int j = 0; j < length; ++j) d[j] = static_cast<BYTE>(r());
-      s.SendTo(d, length, port, LoopbackAddress());
-    }
-  });
-  GetWin32Clock()->Sleep(200);
-  DWORD start = GetWin32Clock()->GetTickCount();
-  f.reception.EnableBroadcastRecv(FALSE);
-  bool bEnded = WaitUntil([] { return g_deleted.load() == 1; }, 3000);
-  DWORD took = RealMsSince(start);
-  bSending = false;
-  flood.join();
-  EXPECT_TRUE(bEnded);
-  EXPECT_LT(took, 3000u);
 }
