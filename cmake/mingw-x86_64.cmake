@@ -1,16 +1,4 @@
-# Cross-compiles 64-bit Windows programs with MinGW-w64 (x86_64, posix threads):
-# the test build on hosts that cannot execute 32-bit code (see tools/test-arch.sh).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# Test programs run under Wine through a wrapper generated into the build tree.
-set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_BINARY_DIR}/wine-run.sh")
+# Cross-compiles 64-bit Windows programs with MinGW-w64 (x86_64): the test
+# build on hosts that cannot execute 32-bit code (see tools/test-arch.sh).
+set(SUITE_MINGW_ARCH x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
