@@ -20,6 +20,10 @@ class CTimeCorrection {
   // reply came (whether or not the clock was changed).
   BOOL CheckTimeNtp(const char* server, int limitMs, int allowanceMs, BOOL bSet);
 
+  // Two GET requests to the URL, the offset from their Date headers, judged
+  // like an NTP answer. TRUE when at least one response had a usable Date.
+  BOOL CheckTimeHttp(const char* url, int limitMs, int allowanceMs, BOOL bSet);
+
   // The judging step shared by queries and received broadcasts: offset,
   // step or hold-back, the result line. Always TRUE.
   BOOL FinishCheck(BOOL bReceived, const char* word, const char* text, const NTP_PACKET& packet,

@@ -1,0 +1,286 @@
+// One HTTP correction run against a scripted web server on 127.0.0.1. A
+// manual clock stands for the local clock: the server moves it by the time
+// it "takes" and sets it so that each sample has a chosen offset, so nothing
+// really waits except the silent-server case.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/http_date.h"
+#include "core/system_time.h"
+#include "core/tcp_socket.h"
+#include "core/time_correction.h"
+#include "support/clock_installer.h"
+#include "support/manual_clock.h"
+#include "support/recording_host.h"
+#include "support/skewed_clock.h"
+#include "support/socket_helpers.h"
+#include "support/time_text.h"
+#include "support/winsock_environment.h"
+
+namespace {
+auto* const kWinsock = ::testing::AddGlobalTestEnvironment(new CWinsockEnvironment);
+
+const char kDate[] = "Date: Mon, 01 Jan 2024 00:00:00 GMT\r\n";  // 09:00:00 local (JST)
+const LONG kAnyOffset = LONG_MIN;
+
+std::string Response(const char* status = "200 OK", const char* date = kDate) {
+  return std::string("HTTP/1.1 ") + status + "\r\nServer: test\r\n" + date + "\r\n";
+}
+
+// One response of the server: the virtual ms it takes, the offset (local
+// minus server) the sample is to show, the bytes ("" = stay silent).
+struct Answer {
+  DWORD takesMs;
+  LONG offset;
+  std::string response;
+};
+
+// Serves one connection per answer, in order, then stops.
+class CScriptedWeb {
+ public:
+  CScriptedWeb(CManualClock* clock, std::vector<Answer> answers)
+      : pClock(clock), aAnswers(std::move(answers)) {
+    listener.Open(0, LoopbackAddress());
+    worker = std::thread([this] { Serve(); });
+  }
+  ~CScriptedWeb() {
+    bStop = true;
+    worker.join();
+  }
+  std::string Url(const char* path = "/") const {
+    return "http://127.0.0.1:" + std::to_string(LocalPort(listener)) + path;
+  }
+  std::string Address() const { return "127.0.0.1:" + std::to_string(LocalPort(listener)); }
+
+  std::vector<std::string> requests;
+  std::vector<DWORD> acceptTicks;
+
+ private:
+  void Serve() {
+    for (const Answer& a : aAnswers) {
+      if (!WaitUntil([&] { return bStop || listener.Wait(0, TRUE) > 0; }, 10000) || bStop) return;
+      SOCKET s = accept(listener.hSocket, nullptr, nullptr);
+      acceptTicks.push_back(GetClock()->GetTickCount());
+      std::string request;
+      char ch;
+      while (request.find("\r\n\r\n") == std::string::npos && recv(s, &ch, 1, 0) == 1) request += ch;
+      requests.push_back(request);
+      if (pClock) {
+        pClock->Advance(a.takesMs);
+        if (a.offset != kAnyOffset) {
+          // The run's estimate: the middle of the Date's second plus half the time taken.
+          CSystemTime local(MakeSystemTime(2024, 1, 1, 9, 0, 0, 500));
+          local.AddMilliseconds(static_cast<LONG>(a.takesMs / 2) + a.offset);
+          pClock->SetLocal(local);
+        }
+      }
+      if (a.response.empty()) {
+        WaitUntil([&] { return bStop.load(); }, 20000);
+      } else {
+        send(s, a.response.data(), static_cast<int>(a.response.size()), 0);
+      }
+      closesocket(s);
+    }
+  }
+
+  CManualClock* pClock;
+  std::vector<Answer> aAnswers;
+  CTCPSocket listener;
+  std::atomic<bool> bStop{false};
+  std::thread worker;
+};
+
+// A run on a manual clock that starts at 2024-05-01 12:00:00.000 local.
+struct HttpRun {
+  CRecordingHost host;
+  CTimeCorrection run{&host};
+  CManualClock clock{MakeSystemTime(2024, 5, 1, 12, 0, 0, 0), 1000};
+  CClockInstaller installer{&clock};
+
+  BOOL Check(const std::string& url, int limit, int allowance, BOOL bSet) {
+    return run.CheckTimeHttp(url.c_str(), limit, allowance, bSet);
+  }
+  const std::string& Line() const { return host.Last().line; }
+};
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+}  // namespace
+
+TEST(HttpTimeRun, TwoSamplesTheirMeanAndTheRequests) {
+  {
+    HttpRun r;
+    CScriptedWeb web(&r.clock, {{100, 300, Response()}, {100, -200, Response()}});
+    ASSERT_TRUE(r.Check(web.Url("/t?q"), 3000, 0, TRUE));
+    ASSERT_EQ(1u, r.host.entries.size());
+    // The Date stands for 00:00:00.550 UTC after 100 ms; the mean is +50: ahead, held back.
+    EXPECT_EQ(" 2024/01/01 09:00:00.550 ： 補正　( " + web.Url("/t?q") +
+                  " ) 誤差 0.050秒の進み(応答速度:0.100秒)",
+              r.Line());
+    EXPECT_EQ(kCorrectionCorrected, r.host.Last().kind);
+    EXPECT_EQ(50, r.run.nSlewMSec);
+    EXPECT_EQ(0, r.clock.GetSetCount());
+    ASSERT_EQ(2u, web.requests.size());
+    const std::string expected = "GET /t?q HTTP/1.0\r\nConnection: close\r\nPragma: no-cache\r\nReferer: " +
+                                 web.Url("/t?q") +
+                                 "\r\nUser-Agent: Mozilla/2.0 (compatible; MSIE 3.01; Windows 95)"
+                                 "\r\nHost: 127.0.0.1\r\n\r\n";
+    EXPECT_EQ(expected, web.requests[0]);
+    EXPECT_EQ(expected, web.requests[1]);
+  }
+  {
+    // +1 and -2 average to 0 (truncated); allowance 0 steps even then.
+    HttpRun r;
+    CScriptedWeb web(&r.clock, {{40, 1, Response()}, {60, -2, Response("404 Not Found")}});
+    ASSERT_TRUE(r.Check(web.Url(), 3000, 0, TRUE));
+    EXPECT_TRUE(Contains(r.Line(), "補正　( " + web.Url() + " ) 誤差無し(応答速度:0.060秒)")) << r.Line();
+    ASSERT_EQ(1, r.clock.GetSetCount());
+    EXPECT_EQ("2024-01-01 09:00:00.530", TimeText(r.clock.GetLastSet()));
+    EXPECT_EQ(0, r.run.nSlewMSec);
+  }
+  {
+    // Behind by 1.5 s, through a proxy: the absolute URL goes to the proxy,
+    // the Date comes from its response; a test run leaves the clock alone.
+    HttpRun r;
+    CScriptedWeb proxy(&r.clock, {{10, -1500, Response()}, {10, -1500, Response()}});
+    r.host.sProxy = proxy.Address();
+    r.run.nSlewMSec = 700;
+    ASSERT_TRUE(r.Check("http://example.test/x", 3000, 1000, FALSE));
+    EXPECT_TRUE(Contains(r.Line(), "確認　( http://example.test/x ) 誤差 1.500秒の遅れ(応答速度:0.010秒)"))
+        << r.Line();
+    EXPECT_EQ(0, r.clock.GetSetCount());
+    EXPECT_EQ(0, r.run.nSlewMSec);
+    ASSERT_EQ(2u, proxy.requests.size());
+    EXPECT_EQ(0u, proxy.requests[1].find("GET http://example.test/x HTTP/1.0\r\n"));
+    EXPECT_TRUE(Contains(proxy.requests[1], "\r\nHost: example.test\r\n\r\n"));
+  }
+}
+
+TEST(HttpTimeRun, TheSecondRequestIsPlacedHalfASecondFromTheFirst) {
+  struct Case {
+    DWORD firstTakes, gap;  // gap: ticks from the first connection to the second
+    int sleeps;
+  } cases[] = {{200, 500, 1}, {700, 1500, 1}, {500, 500, 0}, {1999, 2500, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.firstTakes);
+    HttpRun r;
+    CScriptedWeb web(&r.clock, {{c.firstTakes, 0, Response()}, {10, 0, Response()}});
+    ASSERT_TRUE(r.Check(web.Url(), 3000, 0, FALSE));
+    ASSERT_EQ(2u, web.acceptTicks.size());
+    EXPECT_EQ(c.gap, web.acceptTicks[1] - web.acceptTicks[0]);
+    EXPECT_EQ(c.sleeps, r.clock.GetSleepCount());
+  }
+}
+
+TEST(HttpTimeRun, TenTimesTheLimitAndASecondSampleThatFails) {
+  {
+    HttpRun r;
+    CScriptedWeb web(&r.clock, {{59999, 0, Response()}, {59999, 0, Response()}});
+    EXPECT_TRUE(r.Check(web.Url(), 6000, 1000, TRUE));
+    EXPECT_TRUE(Contains(r.Line(), "確認　( " + web.Url() + " ) 誤差無し(応答速度:59.999秒)")) << r.Line();
+  }
+  {
+    HttpRun r;
+    CScriptedWeb web(&r.clock, {{60000, kAnyOffset, Response()}});
+    EXPECT_FALSE(r.Check(web.Url(), 6000, 0, TRUE));
+    EXPECT_EQ(" 2024/05/01 12:01:00.000 ： 失敗　( " + web.Url() + " ) 返答待機タイムアウト[60000 ms]",
+              r.Line());
+    EXPECT_EQ(0, r.clock.GetSetCount());
+  }
+  struct Case {
+    const char* what;
+    Answer second;
+    const char* text;
+  } cases[] = {
+      {"too slow", {60000, kAnyOffset, Response()}, "返答待機タイムアウト[60000 ms]"},
+      {"no Date", {100, kAnyOffset, Response("200 OK", "")}, "通信エラー(サーバアドレス無効)"},
+      {"bad Date", {100, kAnyOffset, Response("200 OK", "Date: yesterday\r\n")},
+       "通信エラー(サーバアドレス無効)"},
+      {"cut short", {100, kAnyOffset, "HTTP/1.1 200 OK\r\n"}, "通信エラー(サーバアドレス無効)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    // The first sample had the local clock 5 s behind; allowance 0 steps to
+    // that estimate, carried over the pause (400 ms) and the failed request.
+    HttpRun r;
+    CScriptedWeb web(&r.clock, {{100, -5000, Response()}, c.second});
+    EXPECT_TRUE(r.Check(web.Url(), 6000, 0, TRUE));
+    EXPECT_EQ(kCorrectionCorrected, r.host.Last().kind);
+    EXPECT_TRUE(Contains(r.Line(), std::string("補正　( ") + web.Url() + " ) " + c.text)) << r.Line();
+    ASSERT_EQ(1, r.clock.GetSetCount());
+    CSystemTime expected(MakeSystemTime(2024, 1, 1, 9, 0, 0, 550));
+    expected.AddMilliseconds(400 + static_cast<LONG>(c.second.takesMs));
+    EXPECT_EQ(TimeText(expected), TimeText(r.clock.GetLastSet()));
+    char prefix[64];
+    snprintf(prefix, sizeof(prefix), " %04d/%02d/%02d %02d:%02d:%02d.%03d ： ", expected.wYear,
+             expected.wMonth, expected.wDay, expected.wHour, expected.wMinute, expected.wSecond,
+             expected.wMilliseconds);
+    EXPECT_EQ(0u, r.Line().find(prefix)) << r.Line();
+  }
+}
+
+TEST(HttpTimeRun, ResponsesThatGiveNoTime) {
+  const std::string garbage[] = {
+      Response("200 OK", ""),
+      Response("200 OK", "Date: garbage\r\n"),
+      Response("200 OK", "Date: Mon, 31 Feb 2024 00:00:00 GMT\r\n"),
+      Response("200 OK", "Date: Mon, 01 Jan 2024 24:00:00 GMT\r\n"),
+      Response("200 OK", "Date: 1704067200\r\n"),
+      "HTTP/2 200\r\n" + std::string(kDate) + "\r\n",
+  };
+  for (const std::string& response : garbage) {
+    SCOPED_TRACE(response);
+    HttpRun r;
+    CScriptedWeb web(&r.clock, {{100, kAnyOffset, response}});
+    EXPECT_FALSE(r.Check(web.Url(), 3000, 0, TRUE));
+    EXPECT_EQ(" 2024/05/01 12:00:00.100 ： 失敗　( " + web.Url() + " ) 通信エラー(サーバアドレス無効)",
+              r.Line());
+    EXPECT_EQ(0, r.clock.GetSetCount());
+  }
+  HttpRun refused;
+  std::string closedUrl;
+  {
+    CScriptedWeb web(nullptr, {});
+    closedUrl = web.Url();
+  }
+  EXPECT_FALSE(refused.Check(closedUrl, 3000, 0, TRUE));
+  EXPECT_TRUE(Contains(refused.Line(), "失敗　( " + closedUrl + " ) 通信エラー(サーバアドレス無効)"));
+}
+
+TEST(HttpTimeRun, ASilentServerIsGivenUpAtTheBound) {
+  CSkewedClock clock(0);
+  CClockInstaller installer(&clock);
+  CRecordingHost host;
+  CTimeCorrection run(&host);
+  CScriptedWeb web(nullptr, {{0, kAnyOffset, ""}});
+  DWORD start = GetWin32Clock()->GetTickCount();
+  EXPECT_FALSE(run.CheckTimeHttp(web.Url().c_str(), 100, 0, TRUE));  // bound: 1000 ms
+  EXPECT_LT(RealMsSince(start), 10000u);
+  const std::string& line = host.Last().line;
+  int shown = 0;
+  ASSERT_EQ(1, sscanf(line.c_str() + line.rfind('['), "[%d ms]", &shown)) << line;
+  EXPECT_GE(shown, 900);
+  EXPECT_TRUE(Contains(host.Last().line, "失敗　( " + web.Url() + " ) 返答待機タイムアウト["));
+  EXPECT_EQ(0, clock.GetSetCount());
+}
+
+TEST(HttpDate, OnlyACompleteDateReads) {
+  SYSTEMTIME st;
+  ASSERT_TRUE(ParseHttpDate("Mon, 01 Jan 2024 00:00:00 GMT", &st));
+  EXPECT_EQ("2024-01-01 00:00:00.000", TimeText(st));
+  ASSERT_TRUE(ParseHttpDate("sun, 6 nov 1994 08:49:37 gmt ", &st));
+  EXPECT_EQ("1994-11-06 08:49:37.000", TimeText(st));
+  ASSERT_TRUE(ParseHttpDate("Thu, 29 Feb 2024 23:59:59 GMT", &st));
+  for (const char* bad : {"", "garbage", "Mon, 01 Jan 2024", "Mon, 01 Jan 2024 00:00:00",
+                          "Mon, 01 Jan 2024 00:00:60 GMT", "Thu, 29 Feb 2023 12:00:00 GMT",
+                          "Mon, 00 Jan 2024 00:00:00 GMT", "Mon, 01 Jan 24 00:00:00 GMT",
+                          "Sunday, 06-Nov-94 08:49:37 GMT", "Sun Nov  6 08:49:37 1994",
+                          "Mon, 01 Jan 2024 00:00:00 GMT trailing"}) {
+    EXPECT_FALSE(ParseHttpDate(bad, &st)) << bad;
+  }
+}
