@@ -1,0 +1,141 @@
+"""NTP correction runs (CheckTimeNtp through correction_probe, virtual clock)
+against chronyd skewed by faketime on 127.0.0.2:123, allowance 1000 ms.
+
+Offsets are local minus server: a server ahead leaves the local clock behind,
+which is stepped; a local clock ahead by less than two minutes is held back
+(nSlewMSec), by more it is stepped back. A test run never sets the clock.
+A silent server and an unknown name fail within the bound.
+"""
+
+import os
+import re
+import socket
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from peers import SKIP_EXIT_CODE, PeerUnavailable  # noqa: E402
+from peers import chrony, wine  # noqa: E402
+
+ADDRESS = "127.0.0.2"
+SILENT_ADDRESS = "127.0.0.3"
+LIMIT_MS = 5000
+ALLOWANCE_MS = 1000
+TOLERANCE_MS = 10
+
+# (server skew s, local skew ms, set) -> expected (kind, stepped, held back)
+# kind: 0 failed, 1 confirmed, 2 corrected.
+CASES = {
+    5: [(0, False, (1, False, False)), (0, True, (2, True, False))],
+    -3: [(0, False, (1, False, False)), (0, True, (2, False, True)),
+         (90000, True, (2, False, True))],       # ahead by 93 s: still held back
+    90: [(0, True, (2, True, False)), (240000, True, (2, True, False))],  # ahead by 150 s
+    150: [(0, True, (2, True, False)), (150500, True, (1, False, False))],  # within allowance
+}
+
+_RUN = re.compile(r"result=(\d) kind=(\d) sets=(\d+) skew_ms=(-?\d+) slew_ms=(-?\d+) "
+                  r"real_ms=(\d+) line=(.*)$")
+_OFFSET = re.compile(r"誤差 (\d+)\.(\d{3})秒の(進み|遅れ)|誤差無し")
+
+
+def probe_runs(target, limit, allowance, set_clock, local_skew, count=1, proxy=None, proto="ntp"):
+    """The runs correction_probe reports, as dicts."""
+    args = [proto, target, limit, allowance, 1 if set_clock else 0, local_skew, count]
+    if proxy:
+        args.append(proxy)
+    run = wine.run(wine.program("tests/system/correction_probe.exe"), *args, timeout=300)
+    if run.returncode != 0:
+        raise RuntimeError("correction_probe failed (rc %d): %s" % (run.returncode, run.stderr))
+    runs = []
+    for text in run.stdout.splitlines():
+        m = _RUN.match(text.strip())
+        if m:
+            runs.append({"result": int(m.group(1)), "kind": int(m.group(2)),
+                         "sets": int(m.group(3)), "skew_ms": int(m.group(4)),
+                         "slew_ms": int(m.group(5)), "real_ms": int(m.group(6)),
+                         "line": m.group(7), "offset_ms": line_offset(m.group(7))})
+    if len(runs) != count:
+        raise RuntimeError("correction_probe printed %d runs, not %d:\n%s" % (len(runs), count, run.stdout))
+    return runs
+
+
+def line_offset(line):
+    """The offset (local minus server, ms) a result line shows, or None."""
+    m = _OFFSET.search(line)
+    if not m:
+        return None
+    if not m.group(1):
+        return 0
+    size = int(m.group(1)) * 1000 + int(m.group(2))
+    return size if m.group(3) == "進み" else -size
+
+
+def check_server(skew):
+    failures = []
+    with chrony.ChronyServer(ADDRESS, skew=skew):
+        for local_skew, set_clock, (kind, stepped, held) in CASES[skew]:
+            label = "server %+d s, local %+d ms, %s" % (skew, local_skew, "set" if set_clock else "test")
+            r = probe_runs(ADDRESS, LIMIT_MS, ALLOWANCE_MS, set_clock, local_skew)[0]
+            print("%s: %s" % (label, r["line"]))
+            expected_offset = local_skew - 1000 * skew
+            problems = []
+            if r["result"] != 1 or r["kind"] != kind:
+                problems.append("result %d kind %d, expected 1 and %d" % (r["result"], r["kind"], kind))
+            if r["offset_ms"] is None or abs(r["offset_ms"] - expected_offset) > TOLERANCE_MS:
+                problems.append("offset %s ms, expected %d" % (r["offset_ms"], expected_offset))
+            if not r["line"].startswith(" ") or "( %s の応答 )" % ADDRESS not in r["line"]:
+                problems.append("line form")
+            word = {1: "確認", 2: "補正"}[kind]
+            if " ： %s　(" % word not in r["line"]:
+                problems.append("kind word %s missing" % word)
+            if stepped:
+                # The step puts the virtual clock on the server's time.
+                if r["sets"] != 1 or abs(r["skew_ms"] - 1000 * skew) > TOLERANCE_MS:
+                    problems.append("step: %d sets, clock now %+d ms" % (r["sets"], r["skew_ms"]))
+            elif r["sets"] != 0 or r["skew_ms"] != local_skew:
+                problems.append("clock changed: %d sets" % r["sets"])
+            if held != (r["slew_ms"] > 0) or (held and abs(r["slew_ms"] - expected_offset) > TOLERANCE_MS):
+                problems.append("held back %d ms" % r["slew_ms"])
+            failures += ["%s: %s" % (label, p) for p in problems]
+    return failures
+
+
+def check_silence_and_unknown_name():
+    failures = []
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as silent:
+        try:
+            silent.bind((SILENT_ADDRESS, 123))
+        except OSError as e:
+            raise PeerUnavailable("cannot hold %s:123: %s" % (SILENT_ADDRESS, e))
+        started = time.monotonic()
+        r = probe_runs(SILENT_ADDRESS, 2000, ALLOWANCE_MS, True, 0)[0]
+        waited = time.monotonic() - started
+        print("silent server: %s (%.1f s with Wine)" % (r["line"], waited))
+        if r["kind"] != 0 or "失敗　( %s の応答 ) 返答待機タイムアウト[" % SILENT_ADDRESS not in r["line"]:
+            failures.append("silent server: %s" % r["line"])
+        if not 1900 <= r["real_ms"] < 6000:
+            failures.append("silent server: gave up after %d ms, limit 2000" % r["real_ms"])
+    r = probe_runs("no-such-host.invalid", 2000, ALLOWANCE_MS, True, 0)[0]
+    print("unknown name: %s" % r["line"])
+    if r["kind"] != 0 or "通信エラー(サーバIPアドレス無効)" not in r["line"] or r["real_ms"] > 6000:
+        failures.append("unknown name: %s after %d ms" % (r["line"], r["real_ms"]))
+    return failures
+
+
+def main():
+    failures = []
+    try:
+        for skew in CASES:
+            failures += check_server(skew)
+        failures += check_silence_and_unknown_name()
+    except PeerUnavailable as e:
+        print("SKIPPED: %s" % e)
+        return SKIP_EXIT_CODE
+    for f in failures:
+        print("FAIL: " + f)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
