@@ -58,7 +58,9 @@ class NginxServer:
             return ""
 
     def _write_config(self):
-        conf = ["daemon off;", "worker_processes 1;",
+        # nginx clears the workers' environment; libfaketime reads FAKETIME
+        # again after its cache time, and would then drop the skew.
+        conf = ["daemon off;", "worker_processes 1;", "env FAKETIME;",
                 "pid %s;" % self._path("nginx.pid"),
                 "error_log %s info;" % self._path("error.log"),
                 "events { worker_connections 64; }",
