@@ -4,7 +4,8 @@ against chronyd skewed by faketime on 127.0.0.2:123, allowance 1000 ms.
 Offsets are local minus server: a server ahead leaves the local clock behind,
 which is stepped; a local clock ahead by less than two minutes is held back
 (nSlewMSec), by more it is stepped back. A test run never sets the clock.
-A silent server and an unknown name fail within the bound.
+The server details in the line are those ntpdig sees. A silent server and
+an unknown name fail within the bound.
 """
 
 import os
@@ -16,7 +17,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from peers import SKIP_EXIT_CODE, PeerUnavailable  # noqa: E402
-from peers import chrony, wine  # noqa: E402
+from peers import chrony, ntpdig, wine  # noqa: E402
 
 ADDRESS = "127.0.0.2"
 SILENT_ADDRESS = "127.0.0.3"
@@ -36,6 +37,7 @@ CASES = {
 
 _RUN = re.compile(r"result=(\d) kind=(\d) sets=(\d+) skew_ms=(-?\d+) slew_ms=(-?\d+) "
                   r"real_ms=(\d+) line=(.*)$")
+_DETAILS = re.compile(r"\[階層:(\d+)/参照:([^/]*)/精度:(-?\d+)/")
 _OFFSET = re.compile(r"誤差 (\d+)\.(\d{3})秒の(進み|遅れ)|誤差無し")
 
 
@@ -98,6 +100,12 @@ def check_server(skew):
             if held != (r["slew_ms"] > 0) or (held and abs(r["slew_ms"] - expected_offset) > TOLERANCE_MS):
                 problems.append("held back %d ms" % r["slew_ms"])
             failures += ["%s: %s" % (label, p) for p in problems]
+        details = _DETAILS.search(r["line"])
+        theirs = ntpdig.query(ADDRESS)
+        if not details or details.groups() != (str(theirs["stratum"]), theirs["refid"], str(theirs["precision"])):
+            failures.append("server %+d s: details %s, ntpdig stratum %d refid %s precision %d"
+                            % (skew, details and details.groups(), theirs["stratum"], theirs["refid"],
+                               theirs["precision"]))
     return failures
 
 

@@ -11,7 +11,7 @@ SKIP_EXIT_CODE, registered as SKIP_RETURN_CODE in CMake).
   wine.py    running the suite's Windows programs through wine-run.sh
 
 Peers that need a fixed port (123) take a loopback address of their own,
-so that tests can run side by side: 127.0.0.2 is used by sntp_chrony_test.
+so that tests can run side by side: 127.0.0.2 is used by ntp_correction_test.
 """
 
 SKIP_EXIT_CODE = 77

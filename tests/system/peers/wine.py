@@ -13,7 +13,7 @@ def build_dir():
 
 
 def program(relative):
-    """Path of a program in the build tree, e.g. program('tests/system/sntp_probe.exe')."""
+    """Path of a program in the build tree, e.g. program('tests/system/correction_probe.exe')."""
     path = os.path.join(build_dir(), relative)
     if not os.path.exists(path):
         raise RuntimeError("%s has not been built" % path)
