@@ -1,0 +1,56 @@
+#include "server/sorbel.h"
+
+#include "server/server_engine.h"
+#include "server/server_packet.h"
+
+CSorbel::CSorbel() : nPort(123), bRunning(0), pCtrl(nullptr), nHandOver(kAttached) {}
+
+CSorbel::~CSorbel() {}
+
+bool CSorbel::OnThreadStart() { return true; }
+
+DWORD CSorbel::OnThreadEnd() { return 0; }
+
+DWORD CSorbel::Run() {
+  NTP_PACKET msg;
+  msg.InitRequest();
+  CUDPSocket* socket = sntp.pSocket;
+  InterlockedExchange(&bRunning, socket->Bind(nPort, INADDR_ANY) ? 1 : 0);
+  // The socket check also ends the loop when Stop ran between the bind and
+  // the store above: its cleared flag is then overwritten, but a closed
+  // socket stays closed.
+  while (bRunning && socket->HasSocket()) {
+    DWORD address = 0;
+    int port = 0;
+    BOOL received = sntp.Receive(&msg, &address, &port);
+    if (!bRunning || !socket->HasSocket()) break;
+    // Receive accepts exactly 48 bytes; version and leap bits are not examined.
+    if (received && msg.GetMode() == kNtpModeClient)
+      SendServerPacket(&sntp, &msg, address, port, kNtpModeServer);
+  }
+
+  // Hand-over: if the owner still holds this responder in its slot, the
+  // owner will never stop it, so its claim on the object is given up here.
+  if (InterlockedCompareExchange(&nHandOver, kThreadUsing, kAttached) == kAttached) {
+    CServerEngine* owner = pCtrl;
+    if (owner && owner->ReleaseResponder(this)) ReleaseOwner();
+    InterlockedExchange(&nHandOver, kDetached);
+  }
+  return 0;
+}
+
+void CSorbel::DetachOwner() {
+  LONG state = InterlockedCompareExchange(&nHandOver, kDetached, kAttached);
+  while (state == kThreadUsing) {
+    SwitchToThread();
+    state = InterlockedCompareExchange(&nHandOver, kDetached, kDetached);
+  }
+  pCtrl = nullptr;
+}
+
+void CSorbel::Stop() {
+  InterlockedExchange(&bRunning, 0);
+  sntp.pSocket->Close();
+  WaitForEnd(1000);
+  ReleaseOwner();
+}
