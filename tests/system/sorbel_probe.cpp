@@ -1,0 +1,75 @@
+// Runs the server engine without its tray window, for the system tests:
+//   sorbel_probe INI SECONDS [BROADCASTS]
+// Reads INI, switches response mode on as configured, sends BROADCASTS
+// immediate broadcasts half a second apart, and stops the responder after
+// SECONDS or as soon as the file INI.stop exists. Prints key=value lines:
+// the message boxes it was shown (answered No / OK), response=, stop_ms=.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "base/char_string.h"
+#include "core/clock.h"
+#include "core/winsock_startup.h"
+#include "server/server_engine.h"
+
+namespace {
+
+class CPrintingPrompt : public CServerPrompt {
+ public:
+  int MessageBox(const char* text, UINT type) override {
+    CCharString line(text);
+    line.Replace("\n", "\\n");
+    std::printf("box=%s\n", static_cast<const char*>(line));
+    return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
+  }
+  void SetForeground() override {}
+};
+
+bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: sorbel_probe INI SECONDS [BROADCASTS]\n");
+    return 2;
+  }
+  const char* ini = argv[1];
+  DWORD limitMs = static_cast<DWORD>(std::atoi(argv[2])) * 1000;
+  int broadcasts = argc > 3 ? std::atoi(argv[3]) : 0;
+  CCharString stopFile = CCharString(ini) + ".stop";
+  if (!StartupWinsock(1, 1)) return 1;
+
+  int result = 0;
+  {
+    CServerSettings settings(ini);
+    settings.bDirty = FALSE;  // the test's file stays as written
+    SetServerSettings(&settings);
+    CPrintingPrompt prompt;
+    CServerEngine engine(&settings, &prompt, nullptr);
+    BOOL on = engine.SetResponseMode(settings.bResponseMode);
+    std::printf("response=%d\n", on && engine.GetResponder() ? 1 : 0);
+    std::fflush(stdout);
+
+    CClock* clock = GetClock();
+    DWORD start = clock->GetTickCount();
+    DWORD nextBroadcast = start;
+    while (clock->GetTickCount() - start < limitMs && !Exists(stopFile)) {
+      if (broadcasts > 0 && clock->GetTickCount() - nextBroadcast < 0x80000000u) {
+        std::printf("broadcast=%d\n", engine.BroadcastNow() ? 1 : 0);
+        --broadcasts;
+        nextBroadcast += 500;
+      }
+      clock->Sleep(20);
+    }
+    DWORD t0 = clock->GetTickCount();
+    engine.SetResponseMode(FALSE);
+    std::printf("stop_ms=%lu\n", static_cast<unsigned long>(clock->GetTickCount() - t0));
+    SetServerSettings(nullptr);
+  }
+  CleanupWinsock();
+  std::printf("done=1\n");
+  return result;
+}
