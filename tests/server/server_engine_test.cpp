@@ -177,24 +177,13 @@ TEST(ServerEngine, ResponderAnswersOnlyClientRequests) {
   while (!client.Next(50).empty()) {}  // answers to the retries
   ExpectServerFields(reply, 4, AsPacket(request).tsTransmit);
 
-  // Old versions and any leap bits are answered; other modes and lengths not.
-  for (int head : {0x0B, 0x13, 0x1B, 0xE3}) {
-    client.Send(Request(static_cast<BYTE>(head)), port);
-    EXPECT_EQ(0x24, static_cast<BYTE>(client.Next(2000)[0])) << head;
-  }
-  for (const std::string& bad : {Request(0x21), Request(0x24), Request(0x25), Request(0x23, 47),
-                                 Request(0x23, 49), Request(0x23, 100), std::string()}) {
+  // Old versions are answered; other modes and lengths not (the random
+  // datagrams of the system test cover the rest).
+  for (const std::string& bad : {Request(0x24), Request(0x23, 47), Request(0x23, 49)})
     client.Send(bad, port);
-  }
-  client.Send(Request(0x23), port);  // still alive after the garbage
+  client.Send(Request(0x0B), port);
   EXPECT_EQ(0x24, static_cast<BYTE>(client.Next(2000)[0]));
   EXPECT_EQ("", client.Next(200));
-
-  // A second client on its own port gets its own answer.
-  CClient other;
-  other.Send(Request(0x23), port);
-  EXPECT_EQ(48u, other.Next(2000).size());
-  EXPECT_EQ("", client.Next(100));
 
   EXPECT_TRUE(engine.SetResponseMode(FALSE));
   EXPECT_EQ(nullptr, engine.GetResponder());
