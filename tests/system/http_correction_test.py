@@ -16,7 +16,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from ntp_correction_test import probe_runs  # noqa: E402
-from peers import SKIP_EXIT_CODE, PeerUnavailable  # noqa: E402
+from peers import run_checks  # noqa: E402
 from peers import nginx, tinyproxy  # noqa: E402
 
 ADDRESS = "127.0.0.61"
@@ -87,7 +87,8 @@ def expect(failures, label, run, kind, offset=None, sets=0, slew=False, text=Non
     return run
 
 
-def check_nginx(failures):
+def check_nginx():
+    failures = []
     files = {"index.html": b"<html>time</html>\n"}
     with nginx.NginxServer(ADDRESS, files=files, skew=5) as ahead, \
             nginx.NginxServer(ADDRESS, files=files, skew=-3) as behind, \
@@ -112,9 +113,11 @@ def check_nginx(failures):
                probe_runs(url, 3000, ALLOWANCE_MS, False, 0, proxy=proxy.text, proto="http")[0], 1, offset=-5000)
         if proxy.request_lines() != ["GET %s HTTP/1.0" % url] * 2:
             failures.append("proxy: request lines %r" % proxy.request_lines())
+    return failures
 
 
-def check_own_servers(failures):
+def check_own_servers():
+    failures = []
     # Limit 100 ms: a response within ten times the limit counts, a slower one does not.
     with OwnServer(0.6) as slow:
         expect(failures, "600 ms with limit 100", probe_runs(slow.url(), 100, ALLOWANCE_MS, False, 0, proto="http")[0],
@@ -131,19 +134,11 @@ def check_own_servers(failures):
                      text="返答待機タイムアウト[")
         if not 1900 <= run["real_ms"] < 6000:
             failures.append("silent server: gave up after %d ms, bound 2000" % run["real_ms"])
+    return failures
 
 
 def main():
-    failures = []
-    try:
-        check_nginx(failures)
-        check_own_servers(failures)
-    except PeerUnavailable as e:
-        print("SKIPPED: %s" % e)
-        return SKIP_EXIT_CODE
-    for f in failures:
-        print("FAIL: " + f)
-    return 1 if failures else 0
+    return run_checks(check_nginx, check_own_servers)
 
 
 if __name__ == "__main__":

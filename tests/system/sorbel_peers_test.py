@@ -11,7 +11,7 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from peers import SKIP_EXIT_CODE, PeerUnavailable  # noqa: E402
+from peers import PeerUnavailable, run_checks  # noqa: E402
 from peers import ntpdig, sorbel  # noqa: E402
 
 ADDRESS = "127.0.0.1"
@@ -68,16 +68,7 @@ def check(ntp_config):
 
 
 def main():
-    failures = []
-    try:
-        for case in CASES:
-            failures += check(case)
-    except PeerUnavailable as e:
-        print("skipped: %s" % e)
-        return SKIP_EXIT_CODE
-    for f in failures:
-        print("FAIL: " + f)
-    return 1 if failures else 0
+    return run_checks(*[lambda case=case: check(case) for case in CASES])
 
 
 if __name__ == "__main__":

@@ -25,7 +25,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from peers import SKIP_EXIT_CODE, PeerUnavailable, process  # noqa: E402
+from peers import PeerUnavailable, process, run_checks  # noqa: E402
 from peers import sorbel  # noqa: E402
 
 ADDRESS = "127.0.0.1"
@@ -248,21 +248,16 @@ def stop_under_load(port):
     return []
 
 
+def fuzzed_responder():
+    port = sorbel.free_udp_port()
+    settings = {"NTPCONFIG": {"NTP_PORT": port, "STRATUM": STRATUM, "REFID": REFID}}
+    with sorbel.SorbelProbe(settings, seconds=300):  # bounded by FUZZ_LIMIT_S
+        return fuzz(port)
+
+
 def main():
-    failures = []
-    try:
-        failures += decoded_exchange(sorbel.free_udp_port(), sorbel.free_udp_port())
-        port = sorbel.free_udp_port()
-        settings = {"NTPCONFIG": {"NTP_PORT": port, "STRATUM": STRATUM, "REFID": REFID}}
-        with sorbel.SorbelProbe(settings, seconds=300):  # bounded by FUZZ_LIMIT_S
-            failures += fuzz(port)
-        failures += stop_under_load(sorbel.free_udp_port())
-    except PeerUnavailable as e:
-        print("skipped: %s" % e)
-        return SKIP_EXIT_CODE
-    for f in failures:
-        print("FAIL: " + f)
-    return 1 if failures else 0
+    return run_checks(lambda: decoded_exchange(sorbel.free_udp_port(), sorbel.free_udp_port()),
+                      fuzzed_responder, lambda: stop_under_load(sorbel.free_udp_port()))
 
 
 if __name__ == "__main__":

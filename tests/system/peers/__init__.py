@@ -19,3 +19,19 @@ SKIP_EXIT_CODE = 77
 
 class PeerUnavailable(Exception):
     """The peer is not installed or would not start."""
+
+
+def run_checks(*checks):
+    """Runs the checks (callables that return lists of failure texts) in turn
+    and prints the failures. Returns the exit code for ctest: 0, 1 when a
+    check failed, SKIP_EXIT_CODE when a peer is unavailable."""
+    failures = []
+    try:
+        for check in checks:
+            failures += check()
+    except PeerUnavailable as e:
+        print("SKIPPED: %s" % e)
+        return SKIP_EXIT_CODE
+    for f in failures:
+        print("FAIL: " + f)
+    return 1 if failures else 0
