@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "client/broadcast_window.h"
 #include "client/sys/elevation_notice.h"
 #include "core/system_time.h"
 #include "core/udp_socket.h"
@@ -42,45 +43,6 @@ class CTestReception : public CBroadcastReception {
   using CBroadcastReception::CBroadcastReception;
   using CBroadcastReception::StartRecver;
   CNTPRecver* NewRecver() override { return new CCountedRecver; }
-};
-
-// A message-only window that counts the notifications and hands them to the
-// reception, as the main window will.
-struct CTestWindow {
-  CTestWindow() {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = Proc;
-    wc.lpszClassName = "SuiteBroadcastTest";
-    RegisterClassA(&wc);
-    hWnd = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                         nullptr);
-    SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  }
-  ~CTestWindow() { DestroyWindow(hWnd); }
-  // Handles messages until cond holds, at most limitMs real ms.
-  template <typename Cond>
-  bool PumpUntil(Cond cond, DWORD limitMs) {
-    for (DWORD start = GetWin32Clock()->GetTickCount();;) {
-      MSG msg;
-      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-      if (cond()) return true;
-      if (RealMsSince(start) >= limitMs) return false;
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-  }
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<CTestWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (msg != WM_NTP_BROADCAST || !self) return DefWindowProcA(hwnd, msg, wp, lp);
-    ++self->nNotices;
-    self->lastAddress = wp;
-    self->lastPort = lp;
-    return self->pReception->OnNtpBroadcast(wp, lp);
-  }
-  HWND hWnd = nullptr;
-  CBroadcastReception* pReception = nullptr;
-  int nNotices = 0;
-  WPARAM lastAddress = 0;
-  LPARAM lastPort = 0;
 };
 
 struct CScriptedPrompt : CUserPrompt {
