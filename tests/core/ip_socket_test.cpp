@@ -3,7 +3,6 @@
 #include <atomic>
 #include <memory>
 #include <thread>
-#include <vector>
 
 #include "core/resolve_host.h"
 #include "core/tcp_socket.h"
@@ -13,15 +12,7 @@
 #include "support/winsock_environment.h"
 
 namespace {
-
 auto* const kWinsock = ::testing::AddGlobalTestEnvironment(new CWinsockEnvironment);
-
-// Accepts one connection on a listening socket (bounded wait).
-SOCKET AcceptOne(CTCPSocket& listener) {
-  if (listener.Wait(5000, TRUE) <= 0) return INVALID_SOCKET;
-  return accept(listener.hSocket, nullptr, nullptr);
-}
-
 }  // namespace
 
 TEST(Winsock, StartsOnceAndStops) {
@@ -49,21 +40,6 @@ TEST(IPSocket, CloseAndTheNoSocketMarker) {
   EXPECT_FALSE(s.Close());
   EXPECT_EQ(-1, s.Wait(0, TRUE));
   EXPECT_EQ(WSAENOTSOCK, s.nLastError);
-}
-
-TEST(IPSocket, CreateAgainReplacesTheHandle) {
-  CUDPSocket s;
-  ASSERT_TRUE(s.Create(SOCK_DGRAM));
-  SOCKET first = s.hSocket;
-  ASSERT_TRUE(s.Bind(0, LoopbackAddress()));
-  ASSERT_TRUE(s.Create(SOCK_DGRAM));
-  EXPECT_NE(INVALID_SOCKET, s.hSocket);
-  EXPECT_EQ(0, LocalPort(s));  // a fresh, unbound socket
-  if (s.hSocket != first) {    // the old handle was closed, not leaked
-    sockaddr_in sa;
-    int length = sizeof(sa);
-    EXPECT_EQ(SOCKET_ERROR, getsockname(first, reinterpret_cast<sockaddr*>(&sa), &length));
-  }
 }
 
 TEST(IPSocket, WaitHonoursItsLimit) {
@@ -132,63 +108,6 @@ TEST(TCPSocket, ListenBacklogLimit) {
   EXPECT_FALSE(probe.ConnectTo(LocalPort(s), LoopbackAddress()));
   EXPECT_TRUE(s.Listen(5));
   EXPECT_TRUE(probe.ConnectTo(LocalPort(s), LoopbackAddress()));
-}
-
-TEST(TCPSocket, ConnectSendReceive) {
-  CTCPSocket listener;
-  ASSERT_TRUE(listener.Open(0, LoopbackAddress()));
-  const int port = LocalPort(listener);
-
-  CTCPSocket client;
-  EXPECT_FALSE(client.IsConnected());
-  ASSERT_TRUE(client.ConnectTo(port, LoopbackAddress()));
-  EXPECT_TRUE(client.IsConnected());
-  EXPECT_EQ(LoopbackAddress(), client.dwPeerAddr);
-  SOCKET peer = AcceptOne(listener);
-  ASSERT_NE(INVALID_SOCKET, peer);
-
-  // SendAll of a buffer larger than one send; the peer reads it all.
-  std::vector<char> data(256 * 1024);
-  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7);
-  std::vector<char> got;
-  std::thread reader([&] {
-    char buffer[8192];
-    while (got.size() < data.size()) {
-      int n = recv(peer, buffer, sizeof(buffer), 0);
-      if (n <= 0) break;
-      got.insert(got.end(), buffer, buffer + n);
-    }
-  });
-  EXPECT_TRUE(client.SendAll(data.data(), static_cast<int>(data.size()), 5000));
-  reader.join();
-  EXPECT_TRUE(got == data);
-
-  ASSERT_EQ(5, send(peer, "hello", 5, 0));
-  char buffer[16] = {};
-  ASSERT_GT(client.Wait(5000, TRUE), 0);
-  EXPECT_EQ(5, client.Recv(buffer, sizeof(buffer)));
-  EXPECT_STREQ("hello", buffer);
-  closesocket(peer);
-  client.nLastError = 99;
-  ASSERT_GT(client.Wait(5000, TRUE), 0);
-  EXPECT_EQ(0, client.Recv(buffer, sizeof(buffer)));  // the peer closed
-  EXPECT_EQ(0, client.nLastError);
-  EXPECT_EQ(-1, client.Recv(nullptr, 4));
-  EXPECT_EQ(-1, client.Send(nullptr, 4));
-
-  EXPECT_TRUE(client.Close());
-  EXPECT_FALSE(client.IsConnected());
-  EXPECT_EQ(-1, client.Send("x", 1));
-  EXPECT_NE(0, client.nLastError);
-}
-
-TEST(TCPSocket, SendAllOfNothingReturnsAtOnce) {
-  CTCPSocket s;  // not even a socket: nothing is waited for
-  DWORD start = GetWin32Clock()->GetTickCount();
-  EXPECT_TRUE(s.SendAll("", 0, -1));
-  EXPECT_LT(RealMsSince(start), 1000u);
-  EXPECT_FALSE(s.SendAll("abc", 3, 100));  // no socket: the wait fails
-  EXPECT_FALSE(s.SendAll("abc", -1, 100));
 }
 
 TEST(TCPSocket, FailedConnectsLeaveNoSocket) {
