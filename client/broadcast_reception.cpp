@@ -49,7 +49,7 @@ void CBroadcastReception::StartRecver(WORD port) {
   CNTPRecver* recver = NewRecver();
   recver->pDest = &slotBroadcast;
   recver->nPort = port;
-  recver->pClient = this;
+  recver->pClient.Attach(this);
   recver->bAutoDelete = TRUE;
   InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&pRecver), recver);
   // A listener that cannot start stays registered until it is switched off.
@@ -63,7 +63,7 @@ void CBroadcastReception::StopRecver() {
   CNTPRecver* recver = static_cast<CNTPRecver*>(
       InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&pRecver), nullptr));
   if (!recver) return;
-  recver->DetachClient();
+  recver->pClient.Detach();
   recver->Stop();
 }
 

@@ -8,10 +8,6 @@ namespace {
 const int kBindAttempts = 10;
 const DWORD kBindRetryMs = 20;
 
-// pClient while the listener is delivering to the client; never dereferenced.
-CNTPRecverClient* const kClientBusy =
-    reinterpret_cast<CNTPRecverClient*>(static_cast<UINT_PTR>(1));
-
 template <class T>
 T* ExchangePointer(T* volatile* target, T* value) {
   return static_cast<T*>(
@@ -44,38 +40,13 @@ BOOL CBroadcastSlot::Take(NTP_BROADCAST* out) {
   return TRUE;
 }
 
-CNTPRecver::CNTPRecver() : pDest(nullptr), nPort(123), bRunning(0), pClient(nullptr), bStopRequested(0) {}
+CNTPRecver::CNTPRecver() : pDest(nullptr), nPort(123), bRunning(0), bStopRequested(0) {}
 
 CNTPRecver::~CNTPRecver() {}
 
 bool CNTPRecver::OnThreadStart() { return true; }
 
 DWORD CNTPRecver::OnThreadEnd() { return 0; }
-
-CNTPRecverClient* CNTPRecver::EnterClient() {
-  for (;;) {
-    CNTPRecverClient* client = pClient;
-    if (!client) return nullptr;
-    if (CompareExchangePointer(&pClient, kClientBusy, client) == client) return client;
-  }
-}
-
-void CNTPRecver::LeaveClient(CNTPRecverClient* client) { ExchangePointer(&pClient, client); }
-
-void CNTPRecver::DetachClient() {
-  for (;;) {
-    CNTPRecverClient* client = pClient;
-    if (!client) return;
-    if (client == kClientBusy) {
-      // The listener is inside the client for a moment; let it finish.
-      SwitchToThread();
-      continue;
-    }
-    if (CompareExchangePointer(&pClient, static_cast<CNTPRecverClient*>(nullptr), client) ==
-        client)
-      return;
-  }
-}
 
 void CNTPRecver::Deliver(const NTP_PACKET& packet, DWORD address, int port, HWND window) {
   // The copy is made before the client is held, so the hold stays short.
@@ -84,7 +55,7 @@ void CNTPRecver::Deliver(const NTP_PACKET& packet, DWORD address, int port, HWND
   copy->packet = packet;
   copy->dwAddress = address;
   copy->nPort = port;
-  CNTPRecverClient* client = EnterClient();
+  CNTPRecverClient* client = pClient.Enter();
   if (!client) {
     delete copy;
     return;
@@ -96,18 +67,18 @@ void CNTPRecver::Deliver(const NTP_PACKET& packet, DWORD address, int port, HWND
   if (window)
     PostMessageA(window, WM_NTP_BROADCAST, static_cast<WPARAM>(address),
                  static_cast<LPARAM>(port));
-  LeaveClient(client);
+  pClient.Leave(client);
   delete copy;
 }
 
 void CNTPRecver::EndByItself() {
-  CNTPRecverClient* client = EnterClient();
+  CNTPRecverClient* client = pClient.Enter();
   if (!client) return;  // the owner is stopping us and lets go itself
   // Whoever empties the owner's slot gives up the owner's claim: here the
   // owner will not find us there any more, so it never calls Stop.
   if (CompareExchangePointer(&client->pRecver, static_cast<CNTPRecver*>(nullptr), this) == this)
     ReleaseOwner();
-  LeaveClient(client);
+  pClient.Leave(client);
 }
 
 BOOL CNTPRecver::BindPort() {
@@ -126,9 +97,9 @@ DWORD CNTPRecver::Run() {
   NTP_PACKET buffer;
   buffer.InitRequest();
   HWND window = nullptr;
-  if (CNTPRecverClient* client = EnterClient()) {
+  if (CNTPRecverClient* client = pClient.Enter()) {
     window = client->GetRecverWindow();
-    LeaveClient(client);
+    pClient.Leave(client);
   }
 
   if (BindPort()) {

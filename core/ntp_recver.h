@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include "core/ntp_packet.h"
+#include "core/owner_link.h"
 #include "core/sntp.h"
 #include "core/thread.h"
 
@@ -69,21 +70,15 @@ class CNTPRecver : public CThread {
   // return and waits for the thread at most 1000 ms. The object must not be
   // used afterwards.
   virtual void Stop();
-  // Owner side, before Stop: once this returns the thread no longer touches
-  // the client. Waits out a delivery in progress (a few instructions).
-  void DetachClient();
-
   CSNTP sntp;
   CBroadcastSlot* pDest;
   WORD nPort;
   volatile LONG bRunning;
-  CNTPRecverClient* volatile pClient;
+  // The window that started it. Its owner detaches it before Stop, which
+  // waits out a delivery in progress (a few instructions).
+  COwnerLink<CNTPRecverClient> pClient;
 
  private:
-  // The client, held so that DetachClient waits until LeaveClient; nullptr
-  // once detached.
-  CNTPRecverClient* EnterClient();
-  void LeaveClient(CNTPRecverClient* client);
   void Deliver(const NTP_PACKET& packet, DWORD address, int port, HWND window);
   void EndByItself();
   BOOL BindPort();

@@ -68,7 +68,7 @@ BOOL CServerEngine::SetResponseMode(BOOL on) {
     // already ended by itself, it found the slot held and did so.
     CSorbel* p = static_cast<CSorbel*>(InterlockedExchangePointer(Slot(&pResponder), nullptr));
     if (p) {
-      p->DetachOwner();
+      p->pCtrl.Detach();
       p->Stop();
     }
     return TRUE;
@@ -118,7 +118,7 @@ CSorbel* CServerEngine::NewResponder() { return new CSorbel; }
 
 void CServerEngine::StartResponder(WORD port) {
   CSorbel* p = NewResponder();
-  p->pCtrl = this;
+  p->pCtrl.Attach(this);
   p->nPort = port;
   p->bAutoDelete = TRUE;
   // In the slot before the thread runs, so a thread that ends at once finds

@@ -3,7 +3,7 @@
 #include "server/server_engine.h"
 #include "server/server_packet.h"
 
-CSorbel::CSorbel() : nPort(123), bRunning(0), pCtrl(nullptr), nHandOver(kAttached) {}
+CSorbel::CSorbel() : nPort(123), bRunning(0) {}
 
 CSorbel::~CSorbel() {}
 
@@ -31,21 +31,11 @@ DWORD CSorbel::Run() {
 
   // Hand-over: if the owner still holds this responder in its slot, the
   // owner will never stop it, so its claim on the object is given up here.
-  if (InterlockedCompareExchange(&nHandOver, kThreadUsing, kAttached) == kAttached) {
-    CServerEngine* owner = pCtrl;
-    if (owner && owner->ReleaseResponder(this)) ReleaseOwner();
-    InterlockedExchange(&nHandOver, kDetached);
+  if (CServerEngine* owner = pCtrl.Enter()) {
+    if (owner->ReleaseResponder(this)) ReleaseOwner();
+    pCtrl.Leave(owner);
   }
   return 0;
-}
-
-void CSorbel::DetachOwner() {
-  LONG state = InterlockedCompareExchange(&nHandOver, kDetached, kAttached);
-  while (state == kThreadUsing) {
-    SwitchToThread();
-    state = InterlockedCompareExchange(&nHandOver, kDetached, kDetached);
-  }
-  pCtrl = nullptr;
 }
 
 void CSorbel::Stop() {
