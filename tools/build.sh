@@ -20,7 +20,7 @@ build_tree() {
   cmake --build "$dir" -j "$JOBS"
 }
 
-arch=$(bash tools/test-arch.sh)
+arch=$(bash tools/test-arch.sh "$BUILD")
 build_tree "$BUILD" "$arch" "$@"
 if [ "$arch" != i686 ]; then
   echo "build: this host cannot execute 32-bit code; tests run as $arch," \
