@@ -3,23 +3,12 @@
 #include <shellapi.h>
 
 #include "client/sys/system_api.h"
+#include "client/sys/system_library.h"
 
 namespace {
 void ReportFalse(const char* call) {
   GetSystemApi()->MessageBox(nullptr, call, "API Error FALSE", MB_OK);
 }
-
-// A library handle that is let go on every way out.
-class CLibrary {
- public:
-  explicit CLibrary(const char* name) : hModule(GetSystemApi()->LoadLibrary(name)) {}
-  ~CLibrary() {
-    if (hModule) GetSystemApi()->FreeLibrary(hModule);
-  }
-  CLibrary(const CLibrary&) = delete;
-  CLibrary& operator=(const CLibrary&) = delete;
-  HMODULE hModule;
-};
 }  // namespace
 
 BOOL RelaunchElevated(const char* argumentText, int nShow) {
@@ -33,12 +22,10 @@ BOOL RelaunchElevated(const char* argumentText, int nShow) {
   }
   if (version.dwPlatformId != VER_PLATFORM_WIN32_NT || version.dwMajorVersion < 6) return FALSE;
 
-  CLibrary advapi("ADVAPI32.DLL");
+  CSystemLibrary advapi("ADVAPI32.DLL");
   if (!advapi.hModule) return FALSE;
-  auto openToken =
-      ProcAs<PFN_OPENPROCESSTOKEN>(api->GetProcAddress(advapi.hModule, "OpenProcessToken"));
-  auto tokenInfo =
-      ProcAs<PFN_GETTOKENINFORMATION>(api->GetProcAddress(advapi.hModule, "GetTokenInformation"));
+  auto openToken = ProcAs<PFN_OPENPROCESSTOKEN>(advapi.GetProc("OpenProcessToken"));
+  auto tokenInfo = ProcAs<PFN_GETTOKENINFORMATION>(advapi.GetProc("GetTokenInformation"));
   if (!openToken || !tokenInfo) return FALSE;
 
   // A type that could not be read is not "limited": the scripts then run here.

@@ -3,6 +3,7 @@
 #include <stdio.h>
 
 #include "client/sys/system_api.h"
+#include "client/sys/system_library.h"
 
 namespace {
 struct RightsCache {
@@ -30,11 +31,10 @@ BOOL ComputeFullRights() {
   }
   if (info.dwPlatformId != VER_PLATFORM_WIN32_NT || info.dwMajorVersion < 6) return TRUE;
 
-  HMODULE advapi = api->LoadLibrary("ADVAPI32.DLL");
-  if (!advapi) return TRUE;
-  auto openToken = ProcAs<PFN_OPENPROCESSTOKEN>(api->GetProcAddress(advapi, "OpenProcessToken"));
-  auto tokenInfo =
-      ProcAs<PFN_GETTOKENINFORMATION>(api->GetProcAddress(advapi, "GetTokenInformation"));
+  CSystemLibrary advapi("ADVAPI32.DLL");
+  if (!advapi.hModule) return TRUE;
+  auto openToken = ProcAs<PFN_OPENPROCESSTOKEN>(advapi.GetProc("OpenProcessToken"));
+  auto tokenInfo = ProcAs<PFN_GETTOKENINFORMATION>(advapi.GetProc("GetTokenInformation"));
   BOOL bFull = TRUE;
   if (openToken && tokenInfo) {
     // An elevation type that could not be read counts as not limited: the
@@ -54,7 +54,6 @@ BOOL ComputeFullRights() {
     }
     bFull = type != TokenElevationTypeLimited;
   }
-  api->FreeLibrary(advapi);
   return bFull;
 }
 }  // namespace

@@ -1,9 +1,11 @@
 #include "client/sys/system_api.h"
 
+#include "client/sys/system_library.h"
+
 CSystemApi::~CSystemApi() {}
 
 BOOL CSystemApi::GetVersionEx(OSVERSIONINFOA* info) { return ::GetVersionExA(info); }
-HMODULE CSystemApi::LoadLibrary(const char* name) { return ::LoadLibraryA(name); }
+HMODULE CSystemApi::LoadSystemLibrary(const char* name) { return LoadSystemFolderLibrary(name); }
 HMODULE CSystemApi::GetModuleHandle(const char* name) { return ::GetModuleHandleA(name); }
 FARPROC CSystemApi::GetProcAddress(HMODULE module, const char* name) {
   return ::GetProcAddress(module, name);

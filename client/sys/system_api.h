@@ -11,7 +11,9 @@ class CSystemApi {
   virtual ~CSystemApi();
 
   virtual BOOL GetVersionEx(OSVERSIONINFOA* info);
-  virtual HMODULE LoadLibrary(const char* name);
+  // A library of the system folder by its file name (never one beside the
+  // program or in the current folder).
+  virtual HMODULE LoadSystemLibrary(const char* name);
   virtual HMODULE GetModuleHandle(const char* name);
   virtual FARPROC GetProcAddress(HMODULE module, const char* name);
   virtual BOOL FreeLibrary(HMODULE module);

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "client/sys/system_library.h"
+
 namespace {
 CFakeSystemApi* g_current = nullptr;
 
@@ -63,7 +65,7 @@ BOOL CFakeSystemApi::GetVersionEx(OSVERSIONINFOA* info) {
   return TRUE;
 }
 
-HMODULE CFakeSystemApi::LoadLibrary(const char* name) {
+HMODULE CFakeSystemApi::LoadSystemLibrary(const char* name) {
   if (lstrcmpiA(name, "ADVAPI32.DLL") == 0) {
     ++nLoadedLibraries;
     return kAdvapi;
@@ -78,11 +80,11 @@ HMODULE CFakeSystemApi::LoadLibrary(const char* name) {
       ++nLoadedLibraries;
       return kShellLib;
     }
-    HMODULE real = ::LoadLibraryA(name);
+    HMODULE real = LoadSystemFolderLibrary(name);
     if (real) ++nLoadedLibraries;
     return real;
   }
-  HMODULE real = ::LoadLibraryA(name);
+  HMODULE real = LoadSystemFolderLibrary(name);
   if (real) ++nLoadedLibraries;
   return real;
 }

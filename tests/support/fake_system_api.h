@@ -58,7 +58,7 @@ class CFakeSystemApi : public CSystemApi {
   std::string sModulePath = "C:\\suite\\Program.exe";
   std::string sCurrentDirectory = "C:\\work";
 
-  int nLoadedLibraries = 0;  // LoadLibrary minus FreeLibrary
+  int nLoadedLibraries = 0;  // LoadSystemLibrary minus FreeLibrary
 
   // The process's command line; empty: the real one.
   std::string sCommandLine;
@@ -66,7 +66,7 @@ class CFakeSystemApi : public CSystemApi {
   // Special folders answered by fake shell libraries instead of the real ones:
   // each lookup that is present gives sSpecialFolder + "\\" + the csidl number
   // (without CSIDL_FLAG_CREATE). Every call is recorded in folderCalls as
-  // "<library> <function> <csidl> <create or flags>" and every LoadLibrary name
+  // "<library> <function> <csidl> <create or flags>" and every LoadSystemLibrary name
   // of a shell library in loadedShellLibraries.
   BOOL bFakeShellFolders = FALSE;
   BOOL bShell32HasSpecialFolderPath = TRUE;  // SHGetSpecialFolderPathA in shell32.dll
@@ -81,7 +81,7 @@ class CFakeSystemApi : public CSystemApi {
   std::vector<std::string> serviceProcessCalls;
 
   BOOL GetVersionEx(OSVERSIONINFOA* info) override;
-  HMODULE LoadLibrary(const char* name) override;
+  HMODULE LoadSystemLibrary(const char* name) override;
   HMODULE GetModuleHandle(const char* name) override;
   FARPROC GetProcAddress(HMODULE module, const char* name) override;
   BOOL FreeLibrary(HMODULE module) override;
