@@ -251,18 +251,35 @@ TEST(HttpTimeRun, ResponsesThatGiveNoTime) {
   EXPECT_TRUE(Contains(refused.Line(), "失敗　( " + closedUrl + " ) 通信エラー(サーバアドレス無効)"));
 }
 
-TEST(HttpDate, OnlyACompleteDateReads) {
+TEST(HttpDate, TheThreeFormsReadAndNothingElse) {
   SYSTEMTIME st;
-  ASSERT_TRUE(ParseHttpDate("Mon, 01 Jan 2024 00:00:00 GMT", &st));
-  EXPECT_EQ("2024-01-01 00:00:00.000", TimeText(st));
-  ASSERT_TRUE(ParseHttpDate("sun, 6 nov 1994 08:49:37 gmt ", &st));
-  EXPECT_EQ("1994-11-06 08:49:37.000", TimeText(st));
-  ASSERT_TRUE(ParseHttpDate("Thu, 29 Feb 2024 23:59:59 GMT", &st));
+  const struct {
+    const char* text;
+    int nowYear;
+    const char* utc;
+  } good[] = {
+      {"Mon, 01 Jan 2024 00:00:00 GMT", 2026, "2024-01-01 00:00:00.000"},
+      {"sun, 6 nov 1994 08:49:37 gmt ", 2026, "1994-11-06 08:49:37.000"},
+      {"Thu, 29 Feb 2024 23:59:59 GMT", 2026, "2024-02-29 23:59:59.000"},
+      {"Sunday, 06-Nov-94 08:49:37 GMT", 2026, "1994-11-06 08:49:37.000"},
+      // Two-digit years: at most 50 years ahead of now, else the century before.
+      {"Thursday, 01-Jan-26 00:00:00 GMT", 2026, "2026-01-01 00:00:00.000"},
+      {"Friday, 31-Dec-76 23:59:59 GMT", 2026, "2076-12-31 23:59:59.000"},
+      {"Tuesday, 01-Jan-77 00:00:00 GMT", 2026, "1977-01-01 00:00:00.000"},
+      {"Sun Nov  6 08:49:37 1994", 2026, "1994-11-06 08:49:37.000"},
+      {"Mon Jan 01 00:00:00 2024", 2026, "2024-01-01 00:00:00.000"},
+  };
+  for (const auto& g : good) {
+    ASSERT_TRUE(ParseHttpDate(g.text, &st, g.nowYear)) << g.text;
+    EXPECT_EQ(g.utc, TimeText(st)) << g.text;
+  }
   for (const char* bad : {"", "garbage", "Mon, 01 Jan 2024", "Mon, 01 Jan 2024 00:00:00",
                           "Mon, 01 Jan 2024 00:00:60 GMT", "Thu, 29 Feb 2023 12:00:00 GMT",
                           "Mon, 00 Jan 2024 00:00:00 GMT", "Mon, 01 Jan 24 00:00:00 GMT",
-                          "Sunday, 06-Nov-94 08:49:37 GMT", "Sun Nov  6 08:49:37 1994",
-                          "Mon, 01 Jan 2024 00:00:00 GMT trailing"}) {
-    EXPECT_FALSE(ParseHttpDate(bad, &st)) << bad;
+                          "Mon, 01 Jan 2024 00:00:00 GMT trailing", "Sun, 06-Nov-94 08:49:37 GMT",
+                          "Sunday, 6-Nov-94 08:49:37 GMT", "Sunday, 06-Nov-1994 08:49:37 GMT",
+                          "Sunday, 31-Nov-94 08:49:37 GMT", "Sun Nov  6 08:49:37 94",
+                          "Sun Nov  6 08:49:37 1994 GMT", "Sun Nov  6 1994", "Sund Nov  6 08:49:37 1994"}) {
+    EXPECT_FALSE(ParseHttpDate(bad, &st, 2026)) << bad;
   }
 }

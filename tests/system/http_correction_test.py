@@ -1,6 +1,7 @@
 """HTTP correction runs (CheckTimeHttp through correction_probe, virtual clock)
 against nginx skewed by faketime on 127.0.0.61, through tinyproxy on
-127.0.0.62, and against slow and silent servers of the test's own.
+127.0.0.62, and against servers of the test's own: slow, silent, and sending
+the Date in the two obsolete forms (nginx sends only the fixed one).
 
 The Date header has whole seconds; the mean of the two samples is judged
 within HTTP_TOLERANCE_MS of the skew.
@@ -39,11 +40,37 @@ class SlowHandler(http.server.BaseHTTPRequestHandler):
         pass
 
 
-class OwnServer:
-    """A slow web server (delay s), or with delay None one that accepts and stays silent."""
+DAYS = ("Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday")
+MONTHS = ("Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec")
 
-    def __init__(self, delay):
+
+def http_date(t, form):
+    """Unix time t as an HTTP date: "rfc850" or "asctime" (names in English)."""
+    g = time.gmtime(t)
+    clock = "%02d:%02d:%02d" % (g.tm_hour, g.tm_min, g.tm_sec)
+    if form == "rfc850":
+        return "%s, %02d-%s-%02d %s GMT" % (DAYS[g.tm_wday], g.tm_mday, MONTHS[g.tm_mon - 1],
+                                           g.tm_year % 100, clock)
+    return "%s %s %2d %s %d" % (DAYS[g.tm_wday][:3], MONTHS[g.tm_mon - 1], g.tm_mday, clock,
+                                g.tm_year)
+
+
+class DatedHandler(SlowHandler):
+    """Answers at once with a Date skew s ahead, in the obsolete form of its server."""
+
+    def date_time_string(self, timestamp=None):
+        return http_date(time.time() + self.server.skew, self.server.form)
+
+
+class OwnServer:
+    """A slow web server (delay s), or with delay None one that accepts and stays
+    silent; with a date form, one that answers at once with a Date of that form
+    skew s ahead."""
+
+    def __init__(self, delay, form=None, skew=0):
         self.delay = delay
+        self.form = form
+        self.skew = skew
 
     def __enter__(self):
         if self.delay is None:
@@ -52,8 +79,11 @@ class OwnServer:
             self.sock.listen(4)
             self.port = self.sock.getsockname()[1]
         else:
-            self.httpd = http.server.ThreadingHTTPServer((ADDRESS, 0), SlowHandler)
+            handler = DatedHandler if self.form else SlowHandler
+            self.httpd = http.server.ThreadingHTTPServer((ADDRESS, 0), handler)
             self.httpd.delay = self.delay
+            self.httpd.form = self.form
+            self.httpd.skew = self.skew
             self.port = self.httpd.server_address[1]
             threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
         return self
@@ -134,6 +164,11 @@ def check_own_servers():
                      text="返答待機タイムアウト[")
         if not 1900 <= run["real_ms"] < 6000:
             failures.append("silent server: gave up after %d ms, bound 2000" % run["real_ms"])
+    for form in ("rfc850", "asctime"):
+        with OwnServer(0, form, skew=5) as dated:
+            expect(failures, "%s Date +5 s" % form,
+                   probe_runs(dated.url(), 3000, ALLOWANCE_MS, False, 0, proto="http")[0], 1,
+                   offset=-5000)
     return failures
 
 
