@@ -1,6 +1,11 @@
 """ntpdig and chronyd -Q ask the server engine (sorbel_probe under Wine) on
 port 123: the offset they measure is within 2 ms of zero, and ntpdig sees
-the stratum, precision and reference identifier of the INI file."""
+the stratum, precision and reference identifier of the INI file.
+
+Our timestamps have millisecond steps and Wine may schedule the responder a
+few milliseconds late on a busy machine, so one ntpdig sample can be off by
+more than that; the sample with the smallest error estimate of several is
+judged, as an NTP client would (chronyd filters its own samples)."""
 
 import os
 import re
@@ -16,6 +21,7 @@ from peers import ntpdig, sorbel  # noqa: E402
 
 ADDRESS = "127.0.0.1"
 TOLERANCE_S = 0.002
+SAMPLES = 5
 CASES = ({"STRATUM": 3, "REFID": "10.20.30.40"}, {"STRATUM": 1, "REFID": "GPSX"})
 _WRONG_BY = re.compile(r"System clock wrong by (-?\d+\.\d+) seconds")
 
@@ -51,7 +57,7 @@ def check(ntp_config):
     stratum = ntp_config["STRATUM"]
     label = "stratum %d refid %s" % (stratum, ntp_config["REFID"])
     with sorbel.SorbelProbe({"NTPCONFIG": dict(ntp_config, NTP_PORT=123)}):
-        theirs = ntpdig.query(ADDRESS)
+        theirs = min((ntpdig.query(ADDRESS) for _ in range(SAMPLES)), key=lambda q: q["error"])
         chrony_offset = chronyd_query(123)
     print("%s: ntpdig %+.6f s, stratum %d, precision %d, refid %s; chronyd -Q %+.6f s"
           % (label, theirs["offset"], theirs["stratum"], theirs["precision"], theirs["refid"],

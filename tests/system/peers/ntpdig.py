@@ -24,8 +24,9 @@ def refid_text(stratum, refid):
 
 
 def query(address, timeout=5):
-    """One query with ntpdig -d -d. Returns a dict with
-    offset (s, server minus local), stratum, precision, refid, leap, reply (48 bytes)."""
+    """One query with ntpdig -d -d. Returns a dict with offset (s, server minus
+    local), error (ntpdig's +/- estimate, s), stratum, precision, refid, leap,
+    reply (48 bytes)."""
     ntpdig = shutil.which("ntpdig")
     if not ntpdig:
         raise PeerUnavailable("ntpdig is not installed (Debian package ntpsec-ntpdig)")
@@ -43,6 +44,7 @@ def query(address, timeout=5):
     stratum = int(summary.group(4))
     return {
         "offset": float(summary.group(2)),
+        "error": float(summary.group(3)),
         "stratum": stratum,
         "reply_stratum": reply[1],
         "precision": _signed8(reply[3]),

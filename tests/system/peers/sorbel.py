@@ -83,12 +83,30 @@ class SorbelProbe:
             stdin=subprocess.DEVNULL, stdout=self.output, stderr=subprocess.STDOUT)
         if self.settings.get("SORBEL", {}).get("MODE_NTP_RESPONSE", "ON").upper() != "ON":
             return self
+        # An answer counts only once our own responder has the port: another
+        # server on it must fail the test, not stand in for ours.
         deadline = time.monotonic() + ready_timeout
+        bound = False
         while time.monotonic() < deadline and self.process.poll() is None:
+            if not bound:
+                started = self._started()
+                if started is None:
+                    time.sleep(0.05)
+                    continue
+                if not started:
+                    break
+                bound = True
             if ask(self.port, request(), timeout=0.2):
                 return self
         out = self.stop()
-        raise RuntimeError("the responder did not answer on port %d: %r" % (self.port, out))
+        raise RuntimeError("the responder did not get or answer on port %d: %r" % (self.port, out))
+
+    def _started(self):
+        """True/False from the probe's response= line, None until it is printed."""
+        self.output.flush()
+        with open(self.output.name, "rb") as f:
+            values = wine.key_values(f.read().decode("cp932", errors="replace"))
+        return None if "response" not in values else values["response"] == "1"
 
     @staticmethod
     def _wine_path(path):
