@@ -3,12 +3,8 @@
 #include <winsock.h>
 
 #include "client/sys/elevation_notice.h"
-#include "client/sys/os_version.h"
-#include "client/sys/shell_start.h"
-#include "core/udp_socket.h"
 
 namespace {
-const WORD kNtpPort = 123;
 const char kPort123Question[] =
     "NTP配信の受信ポート番号[%d]が使用できません。\n\n"
     "[Windows Time サービス]と重複利用している可能性がありますので、\n"
@@ -16,10 +12,6 @@ const char kPort123Question[] =
 const char kPortTakenNotice[] =
     "NTP配信の受信ポート番号[%d]が使用できません。\n\n"
     "※他のアプリが使用しています\n(利用するにはアプリを停止させてください)";
-const char kElevationPrefix[] = "Windows Time サービスの停止には";
-const char kElevationProgram[] = "Windowsコマンドプロセッサ";
-const char kCommand[] = "cmd.exe";
-const char kStopTimeService[] = "/c net stop w32time";
 const char kWordBroadcast[] = "配信";
 const int kServerTextSize = 100;
 }  // namespace
@@ -38,71 +30,42 @@ CBroadcastReception::~CBroadcastReception() { StopRecver(); }
 
 CNTPRecver* CBroadcastReception::NewRecver() { return new CNTPRecver; }
 
-int CBroadcastReception::Ask(const char* format, WORD port, UINT type) {
-  if (bServiceMode || !pPrompt) return IDNO;
-  char text[512];
-  wsprintfA(text, format, static_cast<int>(port));
-  return pPrompt->MessageBox(text, type);
+int CBroadcastReception::AskUser(const char* text, UINT type) {
+  return pPrompt ? pPrompt->MessageBox(text, type) : IDNO;
+}
+
+BOOL CBroadcastReception::ConfirmElevation(const char* prefix, const char* program,
+                                           const char* note) {
+  return ::ConfirmElevation(pPrompt, prefix, program, note);
 }
 
 void CBroadcastReception::StartRecver(WORD port) {
   CNTPRecver* recver = NewRecver();
   recver->pDest = &slotBroadcast;
   recver->nPort = port;
-  recver->pClient.Attach(this);
-  recver->bAutoDelete = TRUE;
-  InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&pRecver), recver);
-  // A listener that cannot start stays registered until it is switched off.
-  recver->Create(0);
-  recver->Resume();
+  pRecver.Start(recver, &CNTPRecver::pClient, static_cast<CNTPRecverClient*>(this));
 }
 
-void CBroadcastReception::StopRecver() {
-  // Taking the listener out of the slot decides who lets go of it: if it
-  // ended by itself first, the slot is already empty and it is gone.
-  CNTPRecver* recver = static_cast<CNTPRecver*>(
-      InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&pRecver), nullptr));
-  if (!recver) return;
-  recver->pClient.Detach();
-  recver->Stop();
-}
+void CBroadcastReception::StopRecver() { pRecver.Stop(&CNTPRecver::pClient); }
 
 BOOL CBroadcastReception::EnableBroadcastRecv(BOOL bOn) {
   if (!bOn) {
     StopRecver();
     return TRUE;
   }
-  if (pRecver) return TRUE;
+  if (pRecver.Get()) return TRUE;
 
   WORD port = pSettings->nBroadcastRecvPortNo;
-  CUDPSocket probe;
-  BOOL ok = probe.Create(SOCK_DGRAM) && probe.Bind(port, 0);
-  // Where the system's time service may hold the NTP port, it is stopped
-  // and the port tried again. Systems without that service (Windows 9x)
-  // get the plain notice.
-  if (!ok && port == kNtpPort && IsNTFamily()) {
-    BOOL bStop = bServiceMode;
-    if (!bServiceMode && Ask(kPort123Question, port, MB_YESNO) == IDYES) {
-      if (!ConfirmElevation(pPrompt, kElevationPrefix, kElevationProgram, nullptr)) {
-        probe.Close();
-        return FALSE;
-      }
-      bStop = TRUE;
-    }
-    if (bStop) {
-      RunAndWait(kCommand, kStopTimeService, INFINITE);
-      ok = probe.Bind(kNtpPort, 0);
-    }
+  switch (ProbeUdpPort(port, kPort123Question, kPortTakenNotice, bServiceMode, this)) {
+    case kPortFree:
+      StartRecver(port);
+      return TRUE;
+    case kPortDeclined:
+      return FALSE;
+    default:
+      pSettings->bBroadcastRecv = FALSE;
+      return FALSE;
   }
-  probe.Close();
-
-  if (ok) {
-    StartRecver(port);
-    return TRUE;
-  }
-  Ask(kPortTakenNotice, port, MB_OK);
-  pSettings->bBroadcastRecv = FALSE;
-  return FALSE;
 }
 
 LRESULT CBroadcastReception::OnNtpBroadcast(WPARAM, LPARAM) {

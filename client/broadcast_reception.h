@@ -7,11 +7,12 @@
 #include <windows.h>
 
 #include "client/client_settings.h"
+#include "client/sys/port_probe.h"
 #include "client/sys/user_prompt.h"
 #include "core/ntp_recver.h"
 #include "core/time_correction.h"
 
-class CBroadcastReception : public CNTPRecverClient {
+class CBroadcastReception : public CNTPRecverClient, public CPortProbeHost {
  public:
   // None of the pointers is owned. prompt may be nullptr: then no box is
   // shown and every question counts as answered No.
@@ -46,6 +47,6 @@ class CBroadcastReception : public CNTPRecverClient {
   CUserPrompt* pPrompt;
   HWND hWindow;
 
- private:
-  int Ask(const char* format, WORD port, UINT type);
+  int AskUser(const char* text, UINT type) override;
+  BOOL ConfirmElevation(const char* prefix, const char* program, const char* note) override;
 };

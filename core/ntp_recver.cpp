@@ -13,12 +13,6 @@ T* ExchangePointer(T* volatile* target, T* value) {
   return static_cast<T*>(
       InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(target), value));
 }
-
-template <class T>
-T* CompareExchangePointer(T* volatile* target, T* value, T* comparand) {
-  return static_cast<T*>(InterlockedCompareExchangePointer(
-      reinterpret_cast<PVOID volatile*>(target), value, comparand));
-}
 }  // namespace
 
 CBroadcastSlot::CBroadcastSlot() : pPending(nullptr) {}
@@ -74,10 +68,7 @@ void CNTPRecver::Deliver(const NTP_PACKET& packet, DWORD address, int port, HWND
 void CNTPRecver::EndByItself() {
   CNTPRecverClient* client = pClient.Enter();
   if (!client) return;  // the owner is stopping us and lets go itself
-  // Whoever empties the owner's slot gives up the owner's claim: here the
-  // owner will not find us there any more, so it never calls Stop.
-  if (CompareExchangePointer(&client->pRecver, static_cast<CNTPRecver*>(nullptr), this) == this)
-    ReleaseOwner();
+  client->pRecver.LeaveByItself(this);
   pClient.Leave(client);
 }
 

@@ -5,15 +5,15 @@
 //
 // Nothing here takes a lock. A received message travels as a heap copy that
 // is swapped into the window's slot, so the window never reads a message the
-// listener is still writing. The window's pRecver slot is handed over with
-// atomic exchanges, so a listener that ends by itself (its bind failed) and
-// an owner that stops it at the same moment agree on who lets go of it.
+// listener is still writing. The window's pRecver slot (CWorkerSlot) settles
+// who lets go of a listener that ends by itself while it is being stopped.
 #include <windows.h>
 
 #include "core/ntp_packet.h"
 #include "core/owner_link.h"
 #include "core/sntp.h"
 #include "core/thread.h"
+#include "core/worker_slot.h"
 
 // Posted to the window for every accepted broadcast. wParam: the sender's
 // IPv4 address (network order); lParam: its UDP port.
@@ -48,14 +48,12 @@ class CNTPRecver;
 // What the listener needs of the window that started it.
 class CNTPRecverClient {
  public:
-  CNTPRecverClient() : pRecver(nullptr) {}
   virtual ~CNTPRecverClient() {}
   // Where WM_NTP_BROADCAST goes.
   virtual HWND GetRecverWindow() = 0;
 
-  // The running listener, or none. Written only with atomic exchanges: the
-  // listener clears it when it ends by itself, the window when it stops it.
-  CNTPRecver* volatile pRecver;
+  // The running listener, or none.
+  CWorkerSlot<CNTPRecver> pRecver;
 };
 
 class CNTPRecver : public CThread {
@@ -66,9 +64,8 @@ class CNTPRecver : public CThread {
   DWORD Run() override;
   bool OnThreadStart() override;
   DWORD OnThreadEnd() override;
-  // Owner side, after it took the object out of its pRecver slot: makes Run
-  // return and waits for the thread at most 1000 ms. The object must not be
-  // used afterwards.
+  // Owner side (through its pRecver slot): makes Run return and waits for
+  // the thread at most 1000 ms. The object must not be used afterwards.
   virtual void Stop();
   CSNTP sntp;
   CBroadcastSlot* pDest;

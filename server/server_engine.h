@@ -5,7 +5,9 @@
 // through the two small interfaces below.
 #include <windows.h>
 
+#include "client/sys/port_probe.h"
 #include "client/sys/user_prompt.h"
+#include "core/worker_slot.h"
 #include "server/server_settings.h"
 
 class CSorbel;
@@ -26,11 +28,10 @@ class CServerTimer {
   virtual BOOL KillTimer(UINT_PTR id) = 0;
 };
 
-class CServerEngine {
+class CServerEngine : public CPortProbeHost {
  public:
   static constexpr UINT_PTR kBroadcastTimerId = 120;
   static constexpr UINT kBroadcastTimerMs = 1000;
-  static constexpr int kWindowsTimePort = 123;
 
   // None of the three is owned; prompt and timer may be nullptr (no boxes:
   // every question counts as unanswered; no timer: broadcast mode never fires).
@@ -50,29 +51,25 @@ class CServerEngine {
   BOOL OnTimer(UINT_PTR nId);
   // Before Vista TRUE without asking; otherwise the elevation notice as a
   // Yes/No question, TRUE only for Yes. note may be nullptr.
-  BOOL ConfirmElevation(const char* pszPrefix, const char* pszProgram, const char* pszNote);
+  BOOL ConfirmElevation(const char* pszPrefix, const char* pszProgram,
+                        const char* pszNote) override;
 
   // Starts a responder thread on port without probing the port first.
   void StartResponder(WORD nPort);
 
   // The running responder, or nullptr.
-  CSorbel* GetResponder() const;
-  // The ending responder thread gives its slot back: TRUE when pResponder
-  // still held p and is now empty (the owner will then never stop p).
-  BOOL ReleaseResponder(CSorbel* p);
+  CSorbel* GetResponder() const { return pResponder.Get(); }
 
   CServerSettings* pSettings;
   BOOL bServiceMode;
-  // Written with interlocked operations only: the responder thread clears it
-  // when it ends by itself.
-  CSorbel* volatile pResponder;
+  CWorkerSlot<CSorbel> pResponder;
   UINT_PTR hBroadcastTimer;
   LONG nBroadcastTicks;
 
  protected:
   virtual CSorbel* NewResponder();
-  int Ask(const char* pszText, UINT nType);
-  void BringToFront();
+  int AskUser(const char* pszText, UINT nType) override;
+  void BringToFront() override;
 
   CServerPrompt* pPrompt;
   CServerTimer* pTimer;

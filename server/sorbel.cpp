@@ -29,10 +29,9 @@ DWORD CSorbel::Run() {
       SendServerPacket(&sntp, &msg, address, port, kNtpModeServer);
   }
 
-  // Hand-over: if the owner still holds this responder in its slot, the
-  // owner will never stop it, so its claim on the object is given up here.
+  // A responder that ends by itself (its bind failed) leaves its owner's slot.
   if (CServerEngine* owner = pCtrl.Enter()) {
-    if (owner->ReleaseResponder(this)) ReleaseOwner();
+    owner->pResponder.LeaveByItself(this);
     pCtrl.Leave(owner);
   }
   return 0;

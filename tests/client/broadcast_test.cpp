@@ -211,7 +211,7 @@ TEST(BroadcastReception, TakenPortsAskStopTheTimeServiceOrGiveUp) {
       EXPECT_EQ("runas|cmd.exe|/c net stop w32time||5|64", fake.shellCalls[0].Text());
       EXPECT_EQ(std::vector<DWORD>{INFINITE}, fake.waits);
     }
-    EXPECT_EQ(c.bResult != FALSE, f.reception.pRecver != nullptr);
+    EXPECT_EQ(c.bResult != FALSE, f.reception.pRecver.Get() != nullptr);
     if (c.bResult) {
       EXPECT_TRUE(WaitUntil([] { return !PortFree(123); }, 5000));  // the listener has it
       f.reception.EnableBroadcastRecv(FALSE);
@@ -266,7 +266,7 @@ TEST(BroadcastReception, StopRacesNeitherLeakNorTouchTheOwnerAfterwards) {
     NTP_BROADCAST b;
     if (i % 10 == 0) {
       // Now and then the listener gets as far as it can before the stop.
-      if (bTaken && WaitUntil([&] { return owner->pRecver == nullptr; }, 2000)) ++endedByItself;
+      if (bTaken && WaitUntil([&] { return owner->pRecver.Get() == nullptr; }, 2000)) ++endedByItself;
       if (!bTaken && WaitUntil([&] { return owner->slotBroadcast.Take(&b) != FALSE; }, 2000))
         ++delivered;
     } else if (int pause = static_cast<int>(random() % 4)) {
@@ -275,7 +275,7 @@ TEST(BroadcastReception, StopRacesNeitherLeakNorTouchTheOwnerAfterwards) {
     DWORD start = GetWin32Clock()->GetTickCount();
     owner->EnableBroadcastRecv(FALSE);
     longestStop = std::max(longestStop, RealMsSince(start));
-    EXPECT_EQ(nullptr, owner->pRecver);
+    EXPECT_EQ(nullptr, owner->pRecver.Get());
     owner->slotBroadcast.Take(&b);
     stopped.push_back(std::move(owner));
   }

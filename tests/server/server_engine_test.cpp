@@ -393,7 +393,7 @@ TEST(ServerEngine, StartStopStressIsRaceFree) {
         break;
     }
     CSorbel* responder = engine->pLast;
-    size_t slot = reinterpret_cast<unsigned char*>(const_cast<CSorbel**>(&engine->pResponder)) -
+    size_t slot = reinterpret_cast<unsigned char*>(&engine->pResponder) -
                   storage.back()->bytes;
     engine->~CStressEngine();
     // The slot, left holding the responder, must not be cleared from now on.
