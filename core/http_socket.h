@@ -13,6 +13,7 @@
 // server that accepts and never answers cannot hold the caller for ever.
 // Name resolution is the system resolver's and is bounded only by it.
 #include "base/char_string.h"
+#include "base/stream_writer.h"
 #include "core/inet_headers.h"
 #include "core/tcp_socket.h"
 
@@ -42,6 +43,10 @@ class CHTTPSocket : public CTCPSocket {
   BOOL SendRequest(int nMethod, const char* pszUrl, const void* pBody, int nBodyLength);
   // nStatus := 0; SendRequest, then ReadResponse; TRUE for any status > 0.
   BOOL Get(const char* pszUrl);
+  // After ReadResponse: the body into pOut, taken apart by its framing
+  // (chunked, Content-Length, or up to the end of the connection). TRUE only
+  // when it arrived whole and within nMaxBytes.
+  BOOL ReceiveBody(CStreamWriter* pOut, int nMaxBytes);
   // A host (NULL: no proxy) and its port.
   void SetProxy(const char* pszHost, int nPort);
 
@@ -60,8 +65,8 @@ class CHTTPSocket : public CTCPSocket {
   // The limit for one wait: nPerWait (-1: none of its own) capped by the
   // time left.
   int LimitWait(int nPerWait) const;
-  // Connects within the time left, by a non-blocking connect; the socket is
-  // blocking again afterwards.
+  // Connects within the time left of the request's bound.
+  using CTCPSocket::ConnectWithin;
   BOOL ConnectWithin(int port, const char* host);
   // Sends everything in pieces, each wait for room limited as above.
   BOOL SendBounded(const char* pData, int nLength);

@@ -47,6 +47,54 @@ BOOL CTCPSocket::ConnectTo(int port, DWORD address) {
   return TRUE;
 }
 
+BOOL CTCPSocket::ConnectWithin(int port, const char* host, int ms) {
+  DWORD address = ResolveHost(host, FALSE);
+  if (address == 0 || address == INADDR_NONE) return FALSE;
+  return ConnectWithin(port, address, ms);
+}
+
+BOOL CTCPSocket::ConnectWithin(int port, DWORD address, int ms) {
+  if (!IsPort(port) || !Create(SOCK_STREAM)) return FALSE;
+  bConnected = FALSE;
+  SOCKET s = GetHandle();
+  auto fail = [this](int error) {
+    Close();
+    nLastError = error;
+    return FALSE;
+  };
+  u_long nonBlocking = 1;
+  if (ioctlsocket(s, FIONBIO, &nonBlocking) == SOCKET_ERROR) return fail(WSAGetLastError());
+  sockaddr_in sa = MakeAddress(port, address);
+  if (connect(s, reinterpret_cast<const sockaddr*>(&sa), sizeof(sa)) == SOCKET_ERROR) {
+    int error = WSAGetLastError();
+    if (error != WSAEWOULDBLOCK && error != WSAEINPROGRESS) return fail(error);
+    fd_set writable, failed;
+    FD_ZERO(&writable);
+    FD_ZERO(&failed);
+    FD_SET(s, &writable);
+    FD_SET(s, &failed);
+    timeval limit = {ms / 1000, (ms % 1000) * 1000};
+    int n = select(static_cast<int>(s + 1), nullptr, &writable, &failed, ms < 0 ? nullptr : &limit);
+    if (n == 0) return fail(WSAETIMEDOUT);
+    if (n == SOCKET_ERROR) return fail(WSAGetLastError());
+    // Winsock reports a failed connect in the exception set, BSD stacks as
+    // writable with a pending error: check both.
+    int pending = 0;
+    int length = sizeof(pending);
+    if (getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&pending), &length) == SOCKET_ERROR) {
+      return fail(WSAGetLastError());
+    }
+    if (FD_ISSET(s, &failed) || !FD_ISSET(s, &writable) || pending != 0) {
+      return fail(pending != 0 ? pending : WSAECONNREFUSED);
+    }
+  }
+  u_long blocking = 0;
+  if (ioctlsocket(s, FIONBIO, &blocking) == SOCKET_ERROR) return fail(WSAGetLastError());
+  dwPeerAddr = address;
+  bConnected = TRUE;
+  return TRUE;
+}
+
 BOOL CTCPSocket::ConnectByName(int port, const char* host) {
   DWORD address = ResolveHost(host, FALSE);
   if (address == 0 || address == INADDR_NONE) return FALSE;

@@ -18,6 +18,11 @@ class CTCPSocket : public CIPSocket {
   BOOL Connect(int port, DWORD address);
   BOOL ConnectTo(int port, DWORD address);      // Create + Connect; closes on failure
   BOOL ConnectByName(int port, const char* host);
+  // Resolves host and connects within ms (a negative ms: no limit) by a
+  // non-blocking connect; the socket is blocking again afterwards. A connect
+  // that runs out of time fails with nLastError WSAETIMEDOUT.
+  BOOL ConnectWithin(int port, const char* host, int ms);
+  BOOL ConnectWithin(int port, DWORD address, int ms);
   // A new connected socket owned by the caller, or nullptr.
   static CTCPSocket* CreateConnected(const char* host, int port);
 
