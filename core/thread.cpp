@@ -2,6 +2,12 @@
 
 #include <process.h>
 
+namespace {
+// A thread ended forcibly is gone within moments; the wait only guards
+// against a system that never reports it.
+const DWORD kEndWaitMs = 5000;
+}  // namespace
+
 CThread::CThread()
     : nExitCode(-1),
       bAutoDelete(FALSE),
@@ -9,13 +15,18 @@ CThread::CThread()
       dwThreadId(0),
       bResumed(FALSE),
       bCreated(FALSE),
-      hJoin(nullptr),
+      nEnd(kRunning),
       nClaims(1),
       bOwnerReleased(0) {}
 
 CThread::~CThread() {
+  if (bCreated && GetCurrentThreadId() == dwThreadId) {
+    // Deleted by its own thread after the owner let go: nobody else will
+    // close the handle.
+    CloseHandle(hThread);
+    return;
+  }
   Close(0);
-  if (hJoin) CloseHandle(hJoin);
 }
 
 DWORD CThread::Run() { return 1; }
@@ -27,23 +38,19 @@ bool CThread::Create(int resume) {
     if (resume == 1 && !bResumed) Resume();
     return true;
   }
-  unsigned id = 0;
+  nEnd = kRunning;
   // The thread's claim is taken before it can run; it is given back if the
   // start fails.
   InterlockedIncrement(&nClaims);
+  unsigned id = 0;
   uintptr_t h = _beginthreadex(nullptr, 0, StartRoutine, this, CREATE_SUSPENDED, &id);
   if (h == 0) {
     InterlockedDecrement(&nClaims);
     return false;
   }
-  HANDLE handle = reinterpret_cast<HANDLE>(h);
-  // A second handle for waiting: the thread forgets hThread when it ends.
-  HANDLE join = nullptr;
-  DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &join, SYNCHRONIZE, FALSE, 0);
-  if (hJoin) CloseHandle(hJoin);
-  hJoin = join;
+  hThread = reinterpret_cast<HANDLE>(h);
   dwThreadId = id;
-  hThread = handle;
+  bResumed = FALSE;
   bCreated = TRUE;
   if (resume) Resume();
   return true;
@@ -57,30 +64,38 @@ bool CThread::Resume() {
 }
 
 bool CThread::Close(DWORD exitCode) {
-  if (!bCreated) return true;
-  HANDLE handle = hThread;
-  DWORD id = dwThreadId;
-  bCreated = FALSE;
-  bResumed = FALSE;
-  hThread = nullptr;
-  dwThreadId = 0;
-  nExitCode = static_cast<LONG>(exitCode);
-  if (GetCurrentThreadId() == id) {
-    // The thread ended by itself: its handle is not needed for the forced
-    // end any more, so release it here rather than leak it.
-    CloseHandle(handle);
+  if (!bCreated || GetCurrentThreadId() == dwThreadId) return true;
+  if (InterlockedCompareExchange(&nEnd, kEndedByOwner, kRunning) == kRunning) {
+    // The body has not returned: end the thread here. It never gives its
+    // claim back itself then.
+    TerminateThread(hThread, exitCode);
+    WaitForSingleObject(hThread, kEndWaitMs);
+    InterlockedDecrement(&nClaims);
+    Forget();
+    nExitCode = static_cast<LONG>(exitCode);
     return true;
   }
-  TerminateThread(handle, exitCode);
-  CloseHandle(handle);
-  // A thread ended forcibly never gives its claim back itself.
-  InterlockedDecrement(&nClaims);
+  // It ended by itself and is at most returning from its start routine.
+  WaitForSingleObject(hThread, kEndWaitMs);
+  Forget();
   return true;
 }
 
 bool CThread::WaitForEnd(DWORD ms) {
-  if (!hJoin) return true;
-  return WaitForSingleObject(hJoin, ms) == WAIT_OBJECT_0;
+  if (!bCreated) return true;
+  if (WaitForSingleObject(hThread, ms) != WAIT_OBJECT_0) return false;
+  Forget();
+  return true;
+}
+
+void CThread::Forget() {
+  DWORD code = 0;
+  if (GetExitCodeThread(hThread, &code) && code != STILL_ACTIVE) nExitCode = static_cast<LONG>(code);
+  CloseHandle(hThread);
+  hThread = nullptr;
+  dwThreadId = 0;
+  bResumed = FALSE;
+  bCreated = FALSE;
 }
 
 void CThread::ReleaseOwner() {
@@ -99,8 +114,10 @@ unsigned __stdcall CThread::StartRoutine(void* param) {
     code = self->Run();
     self->OnThreadEnd();
   }
-  self->Close(code);
-  // With bAutoDelete the object may be gone after this.
-  self->ReleaseClaim();
+  // Unless the owner is ending this thread forcibly at this very moment
+  // (it then holds the thread's claim), the claim is given back; with
+  // bAutoDelete the object may be gone after this.
+  if (InterlockedCompareExchange(&self->nEnd, kEndedByItself, kRunning) == kRunning)
+    self->ReleaseClaim();
   return code;
 }

@@ -3,13 +3,16 @@
 // the start, body and end hooks on it, and can delete its own object when
 // the body has returned.
 //
-// Stopping is race-free without locks: the owner and the thread each hold
-// one claim on the object. The owner gives its claim up with ReleaseOwner
+// The thread's state (handle, identifier, flags, exit code) belongs to the
+// owner's side alone: the thread never writes it. The thread only ends,
+// which signals its handle; the owner notices that when it waits for the
+// end (or deletes the object) and only then forgets the handle.
+//
+// Deleting the object is race-free without locks: the owner and the thread
+// each hold one claim on it. The owner gives its claim up with ReleaseOwner
 // (subclasses do that at the end of their Stop), the thread gives its claim
 // up when its body has returned; with bAutoDelete the object is deleted by
-// whichever side lets go last, so a thread that ended by itself never frees
-// an object its owner is still stopping, and the owner never waits on a
-// handle that has been closed.
+// whichever side lets go last.
 #include <windows.h>
 
 class CThread {
@@ -27,12 +30,13 @@ class CThread {
   // thread exists afterwards.
   bool Create(int resume);
   bool Resume();
-  // From another thread: ends the thread forcibly. On the thread itself:
-  // only resets the state and records the exit code.
+  // Owner side: a thread that has ended is forgotten (its exit code kept);
+  // one that still runs is ended forcibly with exitCode. On the thread
+  // itself it does nothing: the owner forgets the thread when it has ended.
   bool Close(DWORD exitCode);
 
   // Waits for the thread to end, at most ms; TRUE when it has ended (or
-  // never ran). Safe while the owner still holds its claim.
+  // never ran), and then the thread is forgotten as by Close.
   bool WaitForEnd(DWORD ms);
   // The owner lets go; afterwards it must not touch the object again.
   void ReleaseOwner();
@@ -47,8 +51,12 @@ class CThread {
  private:
   static unsigned __stdcall StartRoutine(void* param);
   void ReleaseClaim();
+  void Forget();
 
-  HANDLE hJoin;         // the same thread, kept until the object goes away
+  // Who decides the end of a running thread: the thread itself when its
+  // body returns, or the owner's forced Close, whichever comes first.
+  enum { kRunning = 0, kEndedByItself = 1, kEndedByOwner = 2 };
+  volatile LONG nEnd;
   volatile LONG nClaims;  // owner + running thread
   volatile LONG bOwnerReleased;
 };
