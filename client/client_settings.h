@@ -72,8 +72,9 @@ class CClientConfig : public CClientSettings {
   // every row was written; not at all when that rest could not be kept.
   BOOL WriteServerList(const char* pszPath);
   // Fetches the current protocol's list from the server-list address and
-  // makes it the list; false (files and list unchanged) when no complete
-  // list with at least one entry arrived.
+  // makes it the list; false (files and list unchanged) when the final
+  // answer is not a success (2xx) or no complete list with at least one
+  // entry arrived.
   bool DownloadServerList();
 
   // "http" or "ntp", by sProtocol.
