@@ -51,6 +51,7 @@ class CTimeCorrection {
 // (leap indicator 3), not a kiss-o'-death (stratum 0), and a Transmit
 // Timestamp at all.
 BOOL HasUsableTime(const NTP_PACKET& packet);
+
 // The result text of an answered run: "誤差無し(...)" or the size of the
 // difference with "の進み" / "の遅れ", and the response time E in ms.
 CCharString FormatOffsetText(LONG offsetMs, DWORD responseMs);
