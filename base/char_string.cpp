@@ -19,10 +19,12 @@ char* EmptyText() { return const_cast<char*>(kEmptyText); }
 
 bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-// Character size at offset i of a text of nLength bytes; embedded zero bytes
-// count as one-byte characters so length-bounded walks always advance.
+// Character size at offset i of a text of nLength bytes, by the rule of
+// MbsCharLength; embedded zero bytes count as one-byte characters so
+// length-bounded walks always advance.
 int CharSizeAt(const char* p, int i, int nLength) {
-  return (IsLeadByte((unsigned char)p[i]) && i + 1 < nLength) ? 2 : 1;
+  if (i + 1 >= nLength || !IsLeadByte((unsigned char)p[i])) return 1;
+  return IsTrailCandidate((unsigned char)p[i + 1]) ? 2 : 1;
 }
 
 // Whether the nCount bytes at offset i are whole characters.

@@ -47,20 +47,37 @@ BOOL CCSVEditer::StoreReplace() {
   return TRUE;
 }
 
+namespace {
+
+// Bytes of the file that the reading has taken: what the disk file handed
+// out minus what still waits in the cache.
+int TakenBytes(const CFileReader& file, const CCacheReader& cache) {
+  int nPosition = file.pFile ? file.pFile->GetPosition() : -1;
+  return nPosition < 0 ? -1 : nPosition - (cache.nCacheCount - cache.nCachePos);
+}
+
+}  // namespace
+
 BOOL CCSVEditer::Load(const char* pszName) {
+  if (!restUnread.IsEmpty()) return FALSE;
   CFileReader file;
   CCacheReader cache(&file, 1024);
   CCSVReader reader(&cache);
   if (!file.Open(pszName)) return FALSE;
   CCharString sText;
-  while (reader.ReadRow()) {
-    if (pLines->Add(reader.GetRowText(sText)) < 0) break;
+  for (;;) {
+    int nRecordStart = TakenBytes(file, cache);
+    if (!reader.ReadRow() || pLines->Add(reader.GetRowText(sText)) < 0) {
+      restUnread.Take(file.pFile, nRecordStart);
+      break;
+    }
   }
   sFileName = pszName;
   return TRUE;
 }
 
 BOOL CCSVEditer::Save(const char* pszName) {
+  if (restUnread.IsLost()) return FALSE;
   CReplacingFileWriter writer;
   if (!writer.Create(pszName)) return FALSE;
   int nCount = GetLineCount();
@@ -70,5 +87,6 @@ BOOL CCSVEditer::Save(const char* pszName) {
     if (sLine.GetLength() != sRecord.GetLength() + 2) return FALSE;  // too long for a string
     if (writer.Write(sLine, sLine.GetLength()) != sLine.GetLength()) return FALSE;
   }
+  if (!restUnread.WriteTo(&writer)) return FALSE;
   return writer.Commit();
 }

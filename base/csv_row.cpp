@@ -33,8 +33,11 @@ CCharString& CCSVRowIF::FormatRow(CCharString& sOut, int nCount, const char* con
   if (ppTexts == NULL) nCount = 0;
   for (int i = 0; i < nCount; ++i) {
     const char* pszField = ppTexts[i] ? ppTexts[i] : "";
+    // A line break is quoted too: unquoted, it would end the row there and
+    // the rest would read back as another row.
     BOOL bQuote = MbsFindByte(pszField, 0, ' ') >= 0 || MbsFindByte(pszField, 0, ',') >= 0 ||
-                  MbsFindByte(pszField, 0, '"') >= 0;
+                  MbsFindByte(pszField, 0, '"') >= 0 || MbsFindByte(pszField, 0, '\n') >= 0 ||
+                  MbsFindByte(pszField, 0, '\r') >= 0;
     CCharString s(pszField);
     s.Replace("\"", "\"\"");
     if (bQuote) s = "\"" + s + "\"";

@@ -5,10 +5,10 @@
 #include "base/grow_buffer.h"
 
 // One CSV row at a time: its text, and that text split into fields on
-// demand. A field is quoted on output when it holds a blank, a comma or a
-// double quote; double quotes are doubled. Reading takes at most kMaxFields
-// fields. The base reads its "record" from sRow itself; derived classes read
-// from a document, a stream or a file.
+// demand. A field is quoted on output when it holds a blank, a comma, a
+// double quote or a line break; double quotes are doubled. Reading takes at
+// most kMaxFields fields. The base reads its "record" from sRow itself;
+// derived classes read from a document, a stream or a file.
 class CCSVRowIF {
 public:
   enum { kMaxFields = 512 };

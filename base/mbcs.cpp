@@ -4,9 +4,11 @@
 
 BOOL IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) ? TRUE : FALSE; }
 
+BOOL IsTrailCandidate(unsigned char c) { return c >= 0x40; }
+
 int MbsCharLength(const char* p) {
   if (p == NULL || p[0] == 0) return 0;
-  if (IsLeadByte((unsigned char)p[0]) && p[1] != 0) return 2;
+  if (IsLeadByte((unsigned char)p[0]) && IsTrailCandidate((unsigned char)p[1])) return 2;
   return 1;
 }
 

@@ -81,7 +81,15 @@ BOOL CStreamReader::ReadLine() {
     // Never past the limit, even when the buffer is larger than it.
     int nRoom = (nLineCapacity < nMaxLine ? nLineCapacity : nMaxLine) - nPos;
     int n = ReadLine(pszLine + nPos, nRoom);
-    if (n < 0) return FALSE;
+    if (n < 0) {
+      // The previous piece filled the buffer exactly and the stream ended
+      // right after it: that was the last line, not a failure.
+      if (nPos > 0 && IsEOF()) {
+        pszLine[nPos] = 0;
+        return TRUE;
+      }
+      return FALSE;
+    }
     if (n < nRoom) return TRUE;
     nPos += n;
   }

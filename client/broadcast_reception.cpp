@@ -88,7 +88,8 @@ LRESULT CBroadcastReception::OnNtpBroadcast(WPARAM, LPARAM) {
   pktBroadcast.tsOriginate = pktBroadcast.tsTransmit;
   pktBroadcast.tsTransmit = sent;
 
-  pCorrection->FinishCheck(TRUE, kWordBroadcast, "", pktBroadcast, server, 0,
-                           pSettings->nAllowance, TRUE);
+  // A broadcast of an unsynchronised or broken server is logged as failed
+  // and never sets the clock.
+  pCorrection->FinishUnasked(kWordBroadcast, pktBroadcast, server, pSettings->nAllowance);
   return 0;
 }

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "base/char_string.h"
+#include "base/unread_rest.h"
 #include "client/server_info.h"
 #include "client/sys/user_prompt.h"
 
@@ -63,14 +64,17 @@ class CClientConfig : public CClientSettings {
   // emptied first and entry 0 selected afterwards. 1.
   BOOL LoadServerList(BOOL bReset);
   // Appends the entries of list file pszName (data folder, else program
-  // folder); true when pList then holds an entry.
-  bool ReadServerFile(const char* pszName, CServerList* pList);
-  // The list as rows of name and host; the file is replaced only when every
-  // row was written.
+  // folder); true when pList then holds an entry. pRest, when given, gets
+  // what the file holds beyond what could be read.
+  bool ReadServerFile(const char* pszName, CServerList* pList, CUnreadRest* pRest = nullptr);
+  // The list as rows of name and host, followed by what the list file read
+  // last held beyond what could be read. The file is replaced only when
+  // every row was written; not at all when that rest could not be kept.
   BOOL WriteServerList(const char* pszPath);
   // Fetches the current protocol's list from the server-list address and
-  // makes it the list; false (files and list unchanged) when no complete
-  // list with at least one entry arrived.
+  // makes it the list; false (files and list unchanged) when the final
+  // answer is not a success (2xx) or no complete list with at least one
+  // entry arrived.
   bool DownloadServerList();
 
   // "http" or "ntp", by sProtocol.
@@ -91,10 +95,14 @@ class CClientConfig : public CClientSettings {
   // empty means kDefaultServerListUrl. Read from and kept in the settings.
   CCharString sServerListUrl;
   int nDownloadTimeout;
+  // The unread rest of the current protocol's "_server.txt" (see CUnreadRest).
+  CUnreadRest restServerList;
 
  private:
   std::unique_ptr<CServerList> pServers;
 };
 
 // Appends the entries of one list file; FALSE when it cannot be opened.
-BOOL ReadServerListFile(const char* pszPath, const char* pszProtocolName, CServerList* pList);
+// pRest, when given, gets what the file holds beyond what could be read.
+BOOL ReadServerListFile(const char* pszPath, const char* pszProtocolName, CServerList* pList,
+                        CUnreadRest* pRest = nullptr);

@@ -33,7 +33,13 @@ bool CClientConfig::DownloadServerList() {
       return false;
     }
     int nLocation = socket.aResponseHeaders.FindHeader("Location");
-    if (nLocation < 0) break;
+    if (nLocation < 0) {
+      // Only a successful answer carries the list: the body of an error
+      // page would replace it with nonsense.
+      if (socket.nStatus >= 200 && socket.nStatus <= 299) break;
+      socket.Close();
+      return false;
+    }
     sUrl = socket.aResponseHeaders.GetHeaderValue(nLocation, FALSE);
     if (sUrl.GetLength() < 5 || nRequest >= kMaxRequests) {
       socket.Close();

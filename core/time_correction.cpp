@@ -40,15 +40,19 @@ ReplyVerdict ReceiveReply(CSNTP& sntp, DWORD server, const NTP_TIMESTAMP& sent,
   if (received.tsOriginate.dwSeconds != sent.dwSeconds ||
       received.tsOriginate.dwFraction != sent.dwFraction)
     return kReplyIgnored;
-  DWORD header = received.GetHeader();
-  BOOL unsynchronised = (header >> 30) == 3;  // leap indicator "alarm"
-  BOOL kissOfDeath = ((header >> 16) & 0xFF) == 0;
-  BOOL noTime = received.tsTransmit.dwSeconds == 0 && received.tsTransmit.dwFraction == 0;
-  if (unsynchronised || kissOfDeath || noTime) return kReplyBad;
+  if (!HasUsableTime(received)) return kReplyBad;
   *reply = received;
   return kReplyUsable;
 }
 }  // namespace
+
+BOOL HasUsableTime(const NTP_PACKET& packet) {
+  DWORD header = packet.GetHeader();
+  BOOL unsynchronised = (header >> 30) == 3;  // leap indicator "alarm"
+  BOOL kissOfDeath = ((header >> 16) & 0xFF) == 0;
+  BOOL noTime = packet.tsTransmit.dwSeconds == 0 && packet.tsTransmit.dwFraction == 0;
+  return !unsynchronised && !kissOfDeath && !noTime;
+}
 
 DWORD TicksSince(DWORD start, DWORD now) {
   return now >= start ? now - start : now + (0xFFFFFFFF - start);
@@ -158,6 +162,16 @@ BOOL CTimeCorrection::FinishCheck(BOOL bReceived, const char* word, const char* 
               static_cast<const char*>(result));
   Report(t, kind, tail);
   return TRUE;
+}
+
+BOOL CTimeCorrection::FinishUnasked(const char* word, const NTP_PACKET& packet, const char* server,
+                                    int allowanceMs) {
+  if (HasUsableTime(packet)) return FinishCheck(TRUE, word, "", packet, server, 0, allowanceMs, TRUE);
+  // Not a run of its own: a hold-back still under way goes on.
+  CCharString tail;
+  tail.Format("　( %s の%s ) %s", TextOrEmpty(server), TextOrEmpty(word), kBadReply);
+  Report(CSystemTime::GetNow(), kCorrectionFailed, tail);
+  return FALSE;
 }
 
 int CTimeCorrection::ApplyCorrection(BOOL bGot, BOOL bAhead, LONG offsetMs, int allowanceMs,

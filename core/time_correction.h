@@ -29,6 +29,12 @@ class CTimeCorrection {
   BOOL FinishCheck(BOOL bReceived, const char* word, const char* text, const NTP_PACKET& packet,
                    const char* server, LONGLONG elapsedMs, int allowanceMs, BOOL bSet);
 
+  // The judging step for a message that came unasked (a broadcast, whose
+  // Originate holds its arrival time): FinishCheck with the set flag when it
+  // carries a usable time (TRUE); otherwise a failed line with the text of a
+  // bad reply, and neither the clock nor nSlewMSec is touched (FALSE).
+  BOOL FinishUnasked(const char* word, const NTP_PACKET& packet, const char* server, int allowanceMs);
+
   // Milliseconds by which the clock still has to be held back.
   LONG nSlewMSec;
 
@@ -40,6 +46,11 @@ class CTimeCorrection {
                       const SYSTEMTIME& serverNow);
   void Report(const SYSTEMTIME& at, int kind, const CCharString& tail);
 };
+
+// Whether a server's message carries a time to go by: not unsynchronised
+// (leap indicator 3), not a kiss-o'-death (stratum 0), and a Transmit
+// Timestamp at all.
+BOOL HasUsableTime(const NTP_PACKET& packet);
 
 // The result text of an answered run: "誤差無し(...)" or the size of the
 // difference with "の進み" / "の遅れ", and the response time E in ms.

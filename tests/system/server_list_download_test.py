@@ -1,11 +1,12 @@
 """Server-list downloads (server_list_probe under Wine) from nginx on
-127.0.0.51/.52 (redirect chains alternating between them) and from a server
-of the test's own on 127.0.0.52: a 4-byte Location, a body short of its
-Content-Length, chunked bodies whole and cut, a body over the size limit.
-A complete list with an entry becomes "ntp_server.txt" (the previous one
-"ntp_server.old"); anything else leaves every file as it was. (A reset after
-part of a body of unknown length fails too on Windows; Wine reports such a
-reset as an orderly end, so it is not shown here.)
+127.0.0.51/.52 (redirect chains alternating between them; 404 and 500 pages
+whose lines hold commas) and from a server of the test's own on 127.0.0.52:
+a 4-byte Location, a body short of its Content-Length, chunked bodies whole
+and cut, a body over the size limit. A complete list with an entry in a 2xx
+answer becomes "ntp_server.txt" (the previous one "ntp_server.old");
+anything else leaves every file as it was. (A reset after part of a body of
+unknown length fails too on Windows; Wine reports such a reset as an
+orderly end, so it is not shown here.)
 """
 
 import http.server
@@ -24,6 +25,8 @@ from peers import nginx, wine  # noqa: E402
 FIRST, SECOND = "127.0.0.51", "127.0.0.52"
 LIST = '# served list\r\n"Served One",one.example\r\nTwo,two.example\r\n'.encode("cp932")
 HTTP_LIST = b"Web,http://web.example/\r\n"
+# Error pages that would read as lists: every line has a comma.
+ERROR_PAGE = b"<html><head><title>Not here, sorry</title></head>\r\n<body>Try again, later</body></html>\r\n"
 PREVIOUS = b"Previous,previous.example\r\n"
 CHAINS = (1, 9, 10)
 
@@ -116,7 +119,9 @@ def snapshot(folder):
 def main():
     started = time.monotonic()
     failures = []
-    files = {"list.txt": LIST, "empty.txt": b"", "http.txt": HTTP_LIST}
+    files = {"list.txt": LIST, "empty.txt": b"", "http.txt": HTTP_LIST, "e404.html": ERROR_PAGE,
+             "e500.html": ERROR_PAGE}
+    errors = {"statuses": {"/fail/MAAA": 500}, "error_pages": {404: "e404.html", 500: "e500.html"}}
     broken = http.server.ThreadingHTTPServer((SECOND, 0), Broken)
     broken.daemon_threads = True
     thread = threading.Thread(target=broken.serve_forever, kwargs={"poll_interval": 0.05})
@@ -126,13 +131,15 @@ def main():
         ports = (nginx.proc.free_port(FIRST), nginx.proc.free_port(SECOND))
         hosts = ("http://%s:%d" % (FIRST, ports[0]), "http://%s:%d" % (SECOND, ports[1]))
         redirects = chain_redirects(hosts)
-        with nginx.NginxServer(FIRST, ports=(ports[0],), files=files, redirects=redirects), \
+        with nginx.NginxServer(FIRST, ports=(ports[0],), files=files, redirects=redirects, **errors), \
                 nginx.NginxServer(SECOND, ports=(ports[1],), files=files, redirects=redirects):
             for n in CHAINS:
                 failures += run_case("chain %d" % n, hosts[0] + "/c%d" % n, expect_ok=n < 10)
             failures += run_case("http", hosts[0] + "/web/", expect_ok=True, protocol="http",
                                  served=HTTP_LIST, first="Web (http://web.example/)")
             failures += run_case("empty", hosts[0] + "/empty", expect_ok=False)
+            failures += run_case("404 page", hosts[0] + "/missing", expect_ok=False)
+            failures += run_case("500 page", hosts[0] + "/fail", expect_ok=False)
         failures += run_case("chunked", odd + "/chunked", expect_ok=True)
         for mode in ("short", "cut", "chunkcut", "big"):
             failures += run_case(mode, odd + "/" + mode, expect_ok=False)

@@ -23,15 +23,20 @@ LOG_FORMAT = ('\'"$request" host="$http_host" connection="$http_connection" prag
 class NginxServer:
     """nginx -p PREFIX -c CONF serving `files` (name -> bytes) on address:ports.
 
-    redirects: path -> Location of a 302 answer. skew: seconds added to the
+    redirects: path -> Location of a 302 answer. statuses: path -> status of
+    an error answer; error_pages: status -> file of `files` served as the
+    body of every answer with that status. skew: seconds added to the
     server's clock through faketime (None: none).
     """
 
-    def __init__(self, address="127.0.0.41", ports=None, files=None, redirects=None, skew=None):
+    def __init__(self, address="127.0.0.41", ports=None, files=None, redirects=None, skew=None,
+                 statuses=None, error_pages=None):
         self.address = address
         self.ports = list(ports) if ports else [proc.free_port(address)]
         self.files = files or {}
         self.redirects = redirects or {}
+        self.statuses = statuses or {}
+        self.error_pages = error_pages or {}
         self.skew = skew
         self.prefix = None
         self.process = None
@@ -75,6 +80,10 @@ class NginxServer:
         conf.append("    root %s;" % self._path("html"))
         for path, location in self.redirects.items():
             conf.append("    location = %s { return 302 %s; }" % (path, location))
+        for path, status in self.statuses.items():
+            conf.append("    location = %s { return %d; }" % (path, status))
+        for status, name in self.error_pages.items():
+            conf.append("    error_page %d /%s;" % (status, name.lstrip("/")))
         conf += ["  }", "}"]
         with open(self._path("nginx.conf"), "w") as f:
             f.write("\n".join(conf) + "\n")

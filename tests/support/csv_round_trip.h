@@ -1,0 +1,128 @@
+#pragma once
+// Random round trips over the CSV row and document code, shared by the
+// suite's bounded test and the longer fuzzing campaign (tools/fuzz). Every
+// check returns the empty text when the round trip held, else what differed.
+#include <windows.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "base/csv_editer.h"
+
+namespace csv_round_trip {
+
+using Row = std::vector<std::string>;
+
+inline void PutFile(const char* path, const std::string& bytes) {
+  HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(h);
+}
+
+// Pieces that matter to the format: blanks, separators, quotes, "#", line
+// breaks, characters whose trail byte is "\" (表, ソ) or "|" (ポ), and a lead
+// byte without its trail byte.
+inline std::string RandomField(std::mt19937& r, int maxPieces) {
+  static const char* const kPieces[] = {"a", "Z", "0", " ", ",", "\"", "#", "\t", "[ ", "\r\n",
+                                        "\n", "\r", "表", "ソ", "ポ", "\x95", "\x83"};
+  std::string field;
+  for (int n = static_cast<int>(r() % (maxPieces + 1)); n > 0; --n) field += kPieces[r() % 17];
+  return field;
+}
+
+inline Row RandomRow(std::mt19937& r) {
+  Row row(1 + r() % 8);
+  for (std::string& field : row) field = RandomField(r, 12);
+  return row;
+}
+
+// A field as it comes back from a file: CRs are dropped when lines are
+// read, and a quoted line break comes back as CR LF.
+inline std::string AsReadFromFile(const std::string& field) {
+  std::string read;
+  for (char c : field) {
+    if (c == '\n') read += "\r\n";
+    else if (c != '\r') read += c;
+  }
+  return read;
+}
+
+// A row that ends in an empty field ends in a comma, which adds no field.
+inline Row Expected(Row row, bool fromFile) {
+  if (!row.empty() && row.back().empty()) row.pop_back();
+  if (fromFile)
+    for (std::string& field : row) field = AsReadFromFile(field);
+  return row;
+}
+
+inline std::string Describe(const Row& row) {
+  std::string text;
+  for (const std::string& field : row) text += "[" + field + "]";
+  return text;
+}
+
+inline Row Fields(const CCSVRowIF& row) {
+  Row fields;
+  for (int i = 0; i < row.nFieldCount; ++i) fields.push_back(row.GetFieldPtr(i));
+  return fields;
+}
+
+inline std::vector<const char*> Texts(const Row& row) {
+  std::vector<const char*> texts;
+  for (const std::string& field : row) texts.push_back(field.c_str());
+  return texts;
+}
+
+// Formatting and splitting give the fields back.
+inline std::string CheckRow(const Row& row) {
+  CCSVRowIF csv;
+  csv.SetRow(static_cast<int>(row.size()), Texts(row).data());
+  Row got = Fields(csv);
+  if (got == Expected(row, false)) return "";
+  return "row " + Describe(row) + " split as " + Describe(got) + " from " + std::string(csv.sRow);
+}
+
+// Rows saved as a document and loaded back: the same records, each with
+// its fields, nothing left unread.
+inline std::string CheckDocument(const std::vector<Row>& rows, const char* path) {
+  CCSVEditer doc;
+  for (const Row& row : rows) {
+    doc.nRow = doc.GetLineCount();
+    doc.SetRow(static_cast<int>(row.size()), Texts(row).data());
+  }
+  if (!doc.Save(path)) return "document not saved";
+  CCSVEditer back;
+  if (!back.Load(path)) return "document not loaded";
+  if (back.GetLineCount() != static_cast<int>(rows.size()) || !back.restUnread.IsEmpty())
+    return "document of " + std::to_string(rows.size()) + " rows loads as " +
+           std::to_string(back.GetLineCount());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    back.ReadRow();
+    if (Fields(back) != Expected(rows[i], true))
+      return "document row " + Describe(rows[i]) + " loads as " + Describe(Fields(back));
+  }
+  return "";
+}
+
+// Any file: what a load took and what it left unread come back the same
+// after a save and a second load.
+inline std::string CheckReload(const std::string& bytes, const char* path, const char* copyPath) {
+  PutFile(path, bytes);
+  CCSVEditer first, second;
+  if (!first.Load(path)) return "file not loaded";
+  if (first.restUnread.IsLost()) return "";  // nothing to compare: its save is refused
+  if (!first.Save(copyPath) || !second.Load(copyPath)) return "copy not saved or loaded";
+  bool same = first.GetLineCount() == second.GetLineCount() &&
+              first.restUnread.sBytes == second.restUnread.sBytes;
+  for (int i = 0; same && i < first.GetLineCount(); ++i)
+    same = first.GetLine(i) == second.GetLine(i);
+  if (same) return "";
+  return "reload of " + std::to_string(bytes.size()) + " bytes differs: " +
+         std::to_string(first.GetLineCount()) + "/" + std::to_string(second.GetLineCount()) +
+         " lines, rest " + std::to_string(first.restUnread.sBytes.size()) + "/" +
+         std::to_string(second.restUnread.sBytes.size()) + " bytes";
+}
+
+}  // namespace csv_round_trip
