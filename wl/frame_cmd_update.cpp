@@ -1,5 +1,9 @@
 // The frame's side of the command states: menu items before a menu opens,
 // buttons, toolbar buttons and the status bar once per idle phase.
+#include <windows.h>
+
+#include <commctrl.h>
+
 #include "wl/cmd_state.h"
 #include "wl/frame_window.h"
 #include "wl/menu.h"

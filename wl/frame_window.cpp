@@ -1,5 +1,7 @@
 #include "wl/frame_window.h"
 
+#include <commctrl.h>
+
 #include "core/clock.h"
 #include "wl/app.h"
 #include "wl/command_text.h"

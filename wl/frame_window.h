@@ -1,10 +1,6 @@
 #pragma once
 // The programs' main window: its own window class, layout, notifications,
 // command help, and the command states of its menus and child controls.
-#include <windows.h>
-
-#include <commctrl.h>
-
 #include "wl/main_window.h"
 
 class CWLCmdState;

@@ -3,8 +3,11 @@
 // read back from windows, GDI and USER object counts, counting items.
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "wl/frame_window.h"
@@ -17,7 +20,11 @@
 class CTestApp : public CWLFrameworkApp {
  public:
   CWLFrameWindow* CreateMainWindow() override { return makeMain ? makeMain() : nullptr; }
-  BOOL OnIdle(LONG lCount) override;
+  BOOL OnIdle(LONG lCount) override {
+    ++nIdleCalls;
+    if (lCount == 0 && ++nIdlePhases == nQuitAfterIdle) PostQuitMessage(0);
+    return CWLFrameworkApp::OnIdle(lCount);
+  }
 
   std::function<CWLFrameWindow*()> makeMain;
   int nIdleCalls = 0;
@@ -37,18 +44,13 @@ class CPixels {
   COLORREF At(int x, int y) const;
   // Counts the pixels of colour c in the rectangle.
   int Count(const RECT& rc, COLORREF c) const;
-  bool SaveBmp(const std::string& path) const;
   int nWidth = 0;
   int nHeight = 0;
 
  private:
-  friend CPixels CompositeOf(HWND hWnd);
   std::vector<DWORD> aPixels;
 };
 
-// A window's client area with all its visible descendants drawn in, each
-// from its own PrintWindow (Wine's WM_PRINT leaves children and borders out).
-CPixels CompositeOf(HWND hWnd);
 
 // The process's GDI and USER objects: GetGuiResources where the system has
 // it. Wine answers ERROR_CALL_NOT_IMPLEMENTED; there the live handles of its
@@ -56,15 +58,16 @@ CPixels CompositeOf(HWND hWnd);
 int CountGdiObjects();
 int CountUserObjects();
 
-// "Z:/.../test-artifacts/" from WL_ARTIFACT_DIR (made when missing), or the
-// current folder.
-std::string ArtifactPath(const char* pszName);
 
 // An item that counts its deletions, to prove each is freed exactly once.
 class CCountedItem : public CWLOwnerDrawItemData {
  public:
-  explicit CCountedItem(const char* pszText, int nImageIndex = 0);
-  ~CCountedItem() override;
+  explicit CCountedItem(const char* pszText, int nImageIndex = 0)
+      : sText(pszText), nSerial(static_cast<int>(aDeletions.size())) {
+    nImage = nImageIndex;
+    aDeletions.push_back(0);
+  }
+  ~CCountedItem() override { ++aDeletions[nSerial]; }
   CCharString GetText() override { return sText; }
   CCharString sText;
   int nSerial;
@@ -76,13 +79,42 @@ class CCountedItem : public CWLOwnerDrawItemData {
 // A frame that records the messages reaching its object.
 class CRecordingFrame : public CWLFrameWindow {
  public:
-  LRESULT WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
-  void UpdateCmdState(CWLCmdState* pState) override;
+  LRESULT WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override {
+    aMessages.push_back(uMsg);
+    return CWLFrameWindow::WindowProc(uMsg, wParam, lParam);
+  }
+  LRESULT DefaultProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override {
+    aDefaultMessages.push_back(uMsg);
+    return CWLFrameWindow::DefaultProc(uMsg, wParam, lParam);
+  }
+  void UpdateCmdState(CWLCmdState* pState) override {
+    if (onCmdState) onCmdState(pState);
+  }
   void ShowCommandHelp(UINT nId) override { aHelp.push_back(nId); }
-  LRESULT DefaultProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
 
   std::vector<UINT> aMessages;        // every message the object saw
   std::vector<UINT> aDefaultMessages; // those that reached default processing
   std::vector<UINT> aHelp;
   std::function<void(CWLCmdState*)> onCmdState;
+};
+
+// The thread's application for each test; frames made by NewFrame are
+// destroyed after it.
+class WindowTest : public ::testing::Test {
+ protected:
+  template <class T = CWLFrameWindow, class... Args>
+  T* NewFrame(Args&&... args) {
+    T* pFrame = new T(std::forward<Args>(args)...);
+    EXPECT_TRUE(pFrame->CreateFrame(&app));
+    aFrames.push_back(pFrame->hWnd);
+    return pFrame;
+  }
+  void TearDown() override {
+    for (HWND h : aFrames) {
+      if (IsWindow(h)) DestroyWindow(h);
+    }
+    PumpPending();
+  }
+  CTestApp app;
+  std::vector<HWND> aFrames;
 };
