@@ -10,8 +10,9 @@ CWLGUICtrl::CWLGUICtrl() : pfnPrevWndProc(nullptr) {}
 
 CWLGUICtrl::~CWLGUICtrl() {
   // The messages after WM_DESTROY (WM_NCDESTROY frees the control's data)
-  // must reach the control's own procedure.
-  if (hWnd != nullptr && pfnPrevWndProc != nullptr && GetWindowObject(hWnd) == this &&
+  // must reach the control's own procedure. The object may be unbound already.
+  CWLBaseWindow* pBound = hWnd != nullptr ? GetWindowObject(hWnd) : nullptr;
+  if (pfnPrevWndProc != nullptr && IsWindow(hWnd) && (pBound == nullptr || pBound == this) &&
       reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hWnd, GWLP_WNDPROC)) == WLWindowProc) {
     SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pfnPrevWndProc));
   }

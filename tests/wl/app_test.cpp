@@ -1,6 +1,7 @@
 // The application and its message loop: routing to objects, the end of the
 // loop with the main frame, idle phases, pre-translation, accelerators.
 #include "gui_test_support.h"
+#include "wl/attach_ctrl.h"
 #include "wl/window_map.h"
 #include "wl/window_procs.h"
 
@@ -29,6 +30,12 @@ class CPreTranslateFrame : public CRecordingFrame {
   int nSeen = 0;
 };
 
+int g_nNcDestroys = 0;
+LRESULT CALLBACK CountingProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+  g_nNcDestroys += uMsg == WM_NCDESTROY;
+  return DefWindowProcA(hWnd, uMsg, wParam, lParam);
+}
+
 int g_nTicks = 0;
 void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++g_nTicks; }
 }  // namespace
@@ -51,6 +58,17 @@ TEST_F(WindowTest, MessagesReachTheObjectFromNcCreateOnAndUnboundWindowsTheDefau
   EXPECT_EQ(DefWindowProcA(hBare, WM_NCHITTEST, 0, MAKELPARAM(-5000, -5000)),
             WLWindowProc(hBare, WM_NCHITTEST, 0, MAKELPARAM(-5000, -5000)));
   DestroyWindow(hBare);
+
+  // A subclassed control's own procedure gets what follows its object's end.
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = CountingProc;
+  wc.lpszClassName = "WLTestCounting";
+  RegisterClassA(&wc);
+  auto* pCtrl = new CWLAttachCtrl;
+  ASSERT_TRUE(pCtrl->Attach(CreateWindowExA(0, "WLTestCounting", "", WS_CHILD, 0, 0, 9, 9, pFrame->hWnd, nullptr,
+                                            nullptr, nullptr)));
+  DestroyWindow(pCtrl->hWnd);
+  EXPECT_EQ(1, g_nNcDestroys);
 }
 
 TEST_F(WindowTest, TheMainFrameEndsTheLoopAfterItsObjectAndRunReturnsTheQuitCode) {
