@@ -28,14 +28,17 @@ CClientConfig::CClientConfig(const char* pszDataFolder, const char* pszModuleFol
       sModuleFolder(pszModuleFolder),
       pPrompt(pPrompt),
       nDownloadTimeout(kDefaultDownloadTimeout),
-      pServers(new CServerList) {}
+      pOwnedServers(new CServerList),
+      pServers(pOwnedServers.get()) {}
 
 CClientConfig::~CClientConfig() {}
 
 BOOL CClientConfig::ReadPanel() { return 1; }
 
 void CClientConfig::SetServerList(CServerList* pList) {
-  if (pList != nullptr) pServers.reset(pList);
+  if (pList == nullptr || pList == pServers) return;
+  pServers = pList;
+  pOwnedServers.reset(pList->DeletesItself() ? nullptr : pList);
 }
 
 const char* CClientConfig::GetProtocolPrefix() const { return sProtocol == protocolHttp ? "http" : "ntp"; }

@@ -84,8 +84,10 @@ class CClientConfig : public CClientSettings {
   // The download address of the current protocol's list.
   CCharString GetServerListUrl() const;
 
-  CServerList* GetServerList() const { return pServers.get(); }
-  // Takes ownership of the list that holds the entries from then on.
+  CServerList* GetServerList() const { return pServers; }
+  // The list that holds the entries from then on. A list that deletes itself
+  // with its window (the panel's list control, a child of the panel, whose
+  // window outlives this object) is only referred to; any other is owned.
   void SetServerList(CServerList* pList);
 
   CCharString sDataFolder;
@@ -99,7 +101,8 @@ class CClientConfig : public CClientSettings {
   CUnreadRest restServerList;
 
  private:
-  std::unique_ptr<CServerList> pServers;
+  std::unique_ptr<CServerList> pOwnedServers;
+  CServerList* pServers;
 };
 
 // Appends the entries of one list file; FALSE when it cannot be opened.

@@ -1,7 +1,7 @@
 #pragma once
 // One entry of a server list, and the in-memory list that owns the entries
-// together with its selection. The panel's list control takes this list's
-// place later by deriving from CServerList.
+// together with its selection. The panel's list control (CNTPSvrListBox)
+// takes this list's place by deriving from CServerList.
 #include <memory>
 #include <vector>
 
@@ -40,6 +40,9 @@ class CServerList {
   virtual int GetSelection() const;
   // An index outside the list clears the selection; the new selection.
   virtual int SetSelection(int nIndex);
+  // Whether the list goes with its own window (a list control), so that
+  // whoever holds it only refers to it.
+  virtual bool DeletesItself() const { return false; }
 
  private:
   std::vector<std::unique_ptr<NTP_SERVER_INFO>> aEntries;

@@ -1,0 +1,120 @@
+#pragma once
+// Helpers of the window-framework tests: an application to drive, pixels
+// read back from windows, GDI and USER object counts, counting items.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "wl/frame_window.h"
+#include "wl/framework_app.h"
+#include "wl/owner_draw_item.h"
+
+// The thread's application while a test runs; its main window comes from
+// makeMain. Idle phases are counted; quitAfterIdle > 0 posts WM_QUIT with
+// 0 once that many idle phases have begun.
+class CTestApp : public CWLFrameworkApp {
+ public:
+  CWLFrameWindow* CreateMainWindow() override { return makeMain ? makeMain() : nullptr; }
+  BOOL OnIdle(LONG lCount) override {
+    ++nIdleCalls;
+    if (lCount == 0 && ++nIdlePhases == nQuitAfterIdle) PostQuitMessage(0);
+    return CWLFrameworkApp::OnIdle(lCount);
+  }
+
+  std::function<CWLFrameWindow*()> makeMain;
+  int nIdleCalls = 0;
+  int nIdlePhases = 0;
+  int nQuitAfterIdle = 0;
+};
+
+// Runs the message loop of app until nMs have passed (then WM_QUIT 7).
+int RunFor(CWLApp& app, UINT nMs);
+// Dispatches what is queued, without idle phases.
+void PumpPending();
+
+// A copy of a window's client area (PrintWindow), pixels as COLORREF.
+class CPixels {
+ public:
+  explicit CPixels(HWND hWnd);
+  COLORREF At(int x, int y) const;
+  // Counts the pixels of colour c in the rectangle.
+  int Count(const RECT& rc, COLORREF c) const;
+  int nWidth = 0;
+  int nHeight = 0;
+
+ private:
+  std::vector<DWORD> aPixels;
+};
+
+
+// The process's GDI and USER objects: GetGuiResources where the system has
+// it. Wine answers ERROR_CALL_NOT_IMPLEMENTED; there the live handles of its
+// GDI table and the process's windows are counted by probing handle values.
+int CountGdiObjects();
+int CountUserObjects();
+
+
+// An item that counts its deletions, to prove each is freed exactly once.
+class CCountedItem : public CWLOwnerDrawItemData {
+ public:
+  explicit CCountedItem(const char* pszText, int nImageIndex = 0)
+      : sText(pszText), nSerial(static_cast<int>(aDeletions.size())) {
+    nImage = nImageIndex;
+    aDeletions.push_back(0);
+  }
+  ~CCountedItem() override { ++aDeletions[nSerial]; }
+  CCharString GetText() override { return sText; }
+  CCharString sText;
+  int nSerial;
+
+  static std::vector<int> aDeletions;  // by serial
+  static void Reset() { aDeletions.clear(); }
+};
+
+// A frame that records the messages reaching its object.
+class CRecordingFrame : public CWLFrameWindow {
+ public:
+  LRESULT WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override {
+    aMessages.push_back(uMsg);
+    return CWLFrameWindow::WindowProc(uMsg, wParam, lParam);
+  }
+  LRESULT DefaultProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override {
+    aDefaultMessages.push_back(uMsg);
+    return CWLFrameWindow::DefaultProc(uMsg, wParam, lParam);
+  }
+  void UpdateCmdState(CWLCmdState* pState) override {
+    if (onCmdState) onCmdState(pState);
+  }
+  void ShowCommandHelp(UINT nId) override { aHelp.push_back(nId); }
+
+  std::vector<UINT> aMessages;        // every message the object saw
+  std::vector<UINT> aDefaultMessages; // those that reached default processing
+  std::vector<UINT> aHelp;
+  std::function<void(CWLCmdState*)> onCmdState;
+};
+
+// The thread's application for each test; frames made by NewFrame are
+// destroyed after it.
+class WindowTest : public ::testing::Test {
+ protected:
+  template <class T = CWLFrameWindow, class... Args>
+  T* NewFrame(Args&&... args) {
+    T* pFrame = new T(std::forward<Args>(args)...);
+    EXPECT_TRUE(pFrame->CreateFrame(&app));
+    aFrames.push_back(pFrame->hWnd);
+    return pFrame;
+  }
+  void TearDown() override {
+    for (HWND h : aFrames) {
+      if (IsWindow(h)) DestroyWindow(h);
+    }
+    PumpPending();
+  }
+  CTestApp app;
+  std::vector<HWND> aFrames;
+};

@@ -1,0 +1,84 @@
+// Whole frames: a thousand made and destroyed leave no GDI or USER object
+// behind; the demonstration frame photographed; the generated icon.
+#include <stdlib.h>
+
+#include "../client/temp_folder.h"
+#include "core/clock.h"
+#include "demo_frame.h"
+#include "gui_test_support.h"
+#include "wl_test_ids.h"
+
+namespace {
+class CCountedFrame : public CDemoFrame {
+ public:
+  using CDemoFrame::CDemoFrame;
+  ~CCountedFrame() override { ++nDeleted; }
+  static int nDeleted;
+};
+int CCountedFrame::nDeleted = 0;
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+}  // namespace
+
+TEST_F(WindowTest, AThousandFramesLeaveTheObjectCountsWhereTheyWere) {
+  CTempFolder folder;
+  bool bRegistered = false;
+  auto cycle = [&] {
+    auto* pFrame = new CCountedFrame(folder.Path().c_str());
+    // One window class for all, as a program names its own.
+    pFrame->sClassName = "WL_TEST_CYCLING_FRAME";
+    pFrame->bClassRegistered = bRegistered;
+    ASSERT_TRUE(pFrame->CreateFrame(&app));
+    bRegistered = true;
+    pFrame->pLog->AddLog("one more", 0);
+    DestroyWindow(pFrame->hWnd);
+    PumpPending();
+  };
+  cycle();  // the first one loads what stays for the process
+  int nGdi = CountGdiObjects(), nUser = CountUserObjects();
+  HBRUSH hBrush = CreateSolidBrush(RGB(1, 2, 3));  // the counters count
+  HWND hWindow = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ(nGdi + 1, CountGdiObjects());
+  EXPECT_LT(nUser, CountUserObjects());
+  DeleteObject(hBrush);
+  DestroyWindow(hWindow);
+  CCountedFrame::nDeleted = 0;
+  for (int i = 0; i < 1000 && !HasFatalFailure(); ++i) cycle();
+  EXPECT_EQ(1000, CCountedFrame::nDeleted);
+  EXPECT_EQ(nGdi, CountGdiObjects());
+  EXPECT_EQ(nUser, CountUserObjects());
+}
+
+TEST_F(WindowTest, DemonstrationFrameAndTheGeneratedIcon) {
+  CTempFolder folder;
+  auto* pFrame = new CDemoFrame(folder.Path().c_str());
+  app.makeMain = [&] { return pFrame; };
+  ASSERT_TRUE(app.InitInstance());
+  aFrames.push_back(pFrame->hWnd);
+  // Held open for demo_screenshot.py, which photographs it.
+  if (const char* pszHold = getenv("WL_DEMO_HOLD")) {
+    std::string hold = pszHold;
+    SetWindowPos(pFrame->hWnd, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    SendMessageA(pFrame->hWnd, WM_MENUSELECT, MAKEWPARAM(32776, MF_STRING), 0);
+    CloseHandle(CreateFileA((hold + ".ready").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    for (int i = 0; i < 600 && !Exists(hold + ".done"); ++i) RunFor(app, 100);
+  }
+
+  // The icon made from text, on green: transparent corner, blue rim, white face.
+  for (int nSize : {16, 32}) {
+    HICON hIcon = static_cast<HICON>(LoadImageA(app.hInstance, MAKEINTRESOURCEA(IDI_TEST), IMAGE_ICON, nSize, nSize, 0));
+    ASSERT_NE(nullptr, hIcon);
+    HDC hdc = CreateCompatibleDC(nullptr);
+    HGDIOBJ hOld = SelectObject(hdc, CreateBitmap(nSize, nSize, 1, 32, nullptr));
+    SelectObject(hdc, GetStockObject(DC_BRUSH));
+    SetDCBrushColor(hdc, RGB(0, 128, 0));
+    PatBlt(hdc, 0, 0, nSize, nSize, PATCOPY);
+    DrawIconEx(hdc, 0, 0, hIcon, nSize, nSize, 0, nullptr, DI_NORMAL);
+    EXPECT_EQ(RGB(0, 128, 0), GetPixel(hdc, 0, 0));
+    EXPECT_EQ(RGB(0, 0, 255), GetPixel(hdc, nSize / 2, nSize / 32));
+    EXPECT_EQ(RGB(255, 255, 255), GetPixel(hdc, nSize / 4, nSize / 2));
+    DeleteObject(SelectObject(hdc, hOld));
+    DeleteDC(hdc);
+    DestroyIcon(hIcon);
+  }
+}
