@@ -76,7 +76,9 @@ int __cxa_guard_acquire(long long* pGuard) {
       return 0;
     }
     if (nHolder == nSelf) EndProgram();  // its initialiser needs it itself
-    SwitchToThread();  // another thread is initialising it
+    // Another thread is initialising it. A yield, even to a thread of lower
+    // priority; SwitchToThread would keep the programs off Windows 9x.
+    Sleep(1);
   }
 }
 
