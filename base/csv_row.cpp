@@ -3,7 +3,8 @@
 #include <stdarg.h>
 #include <string.h>
 
-#include <vector>
+#include <memory>
+#include <new>
 
 #include "base/mbcs.h"
 
@@ -55,12 +56,13 @@ BOOL CCSVRowIF::SetRow(int nCount, const char* const* ppTexts) {
 
 BOOL CCSVRowIF::SetRowV(int nCount, ...) {
   if (nCount < 0) return FALSE;
-  std::vector<const char*> texts((size_t)nCount + 1, NULL);
+  std::unique_ptr<const char*[]> texts(new (std::nothrow) const char*[(size_t)nCount + 1]());
+  if (!texts) return FALSE;
   va_list args;
   va_start(args, nCount);
   for (int i = 0; i < nCount; ++i) texts[i] = va_arg(args, const char*);
   va_end(args);
-  return SetRow(nCount, texts.data());
+  return SetRow(nCount, texts.get());
 }
 
 BOOL CCSVRowIF::ReadRow() {

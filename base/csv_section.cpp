@@ -4,7 +4,8 @@
 #include <stdarg.h>
 #include <string.h>
 
-#include <vector>
+#include <memory>
+#include <new>
 
 namespace {
 
@@ -101,25 +102,27 @@ BOOL CCSVSection::SetValue(const char* pszSection, const char* pszKey, int nCoun
 
 BOOL CCSVSection::SetValueV(const char* pszSection, const char* pszKey, int nCount, ...) {
   if (nCount < 0) return FALSE;
-  std::vector<const char*> texts((size_t)nCount + 1, NULL);
+  std::unique_ptr<const char*[]> texts(new (std::nothrow) const char*[(size_t)nCount + 1]());
+  if (!texts) return FALSE;
   texts[0] = pszKey;
   va_list args;
   va_start(args, nCount);
   for (int i = 1; i <= nCount; ++i) texts[i] = va_arg(args, const char*);
   va_end(args);
-  return SetValue(pszSection, pszKey, nCount, texts.data());
+  return SetValue(pszSection, pszKey, nCount, texts.get());
 }
 
 BOOL CCSVSection::SetValues(const char* pszSection, const char* pszKey, const Array<CCharString>& aValues) {
   int nCount = aValues.GetCount();
-  std::vector<CCharString> values((size_t)nCount);
-  std::vector<const char*> texts((size_t)nCount + 1, NULL);
+  std::unique_ptr<CCharString[]> values(new (std::nothrow) CCharString[(size_t)nCount]);
+  std::unique_ptr<const char*[]> texts(new (std::nothrow) const char*[(size_t)nCount + 1]());
+  if (!values || !texts) return FALSE;
   texts[0] = pszKey;
   for (int i = 0; i < nCount; ++i) {
     values[i] = aValues.GetAt(i);
     texts[i + 1] = values[i];
   }
-  return SetValue(pszSection, pszKey, nCount, texts.data());
+  return SetValue(pszSection, pszKey, nCount, texts.get());
 }
 
 // Both forms give the number of values; the count of a split row also holds

@@ -1,11 +1,9 @@
 #include "base/unread_rest.h"
 
-#include <new>
-
 CUnreadRest::CUnreadRest() : bLost(FALSE) {}
 
 void CUnreadRest::Clear() {
-  sBytes.clear();
+  sBytes.Release();
   bLost = FALSE;
 }
 
@@ -16,24 +14,23 @@ BOOL CUnreadRest::Take(CDiskFile* pFile, int nOffset) {
   bLost = TRUE;
   if (nLength < 0 || nOffset < 0 || nLength - nOffset > kMaxBytes) return FALSE;
   if (!pFile->Seek(nOffset, CGenericFile::seekBegin)) return FALSE;
-  try {
-    sBytes.resize((size_t)(nLength - nOffset));
-  } catch (const std::bad_alloc&) {
-    return FALSE;
-  }
-  for (size_t nDone = 0; nDone < sBytes.size();) {
-    int n = pFile->Read(&sBytes[nDone], (int)(sBytes.size() - nDone));
+  int nSize = nLength - nOffset;
+  char* pBytes = sBytes.GetBuffer(nSize);
+  if (pBytes == NULL) return FALSE;
+  for (int nDone = 0; nDone < nSize;) {
+    int n = pFile->Read(pBytes + nDone, nSize - nDone);
     if (n <= 0) {
-      sBytes.clear();
+      sBytes.Release();
       return FALSE;
     }
-    nDone += (size_t)n;
+    nDone += n;
   }
+  sBytes.ReleaseBuffer(nSize);
   bLost = FALSE;
   return TRUE;
 }
 
 BOOL CUnreadRest::WriteTo(CStreamWriter* pWriter) const {
-  if (sBytes.empty()) return TRUE;
-  return pWriter != NULL && pWriter->WriteAll(sBytes.data(), (int)sBytes.size());
+  if (sBytes.GetLength() == 0) return TRUE;
+  return pWriter != NULL && pWriter->WriteAll(sBytes, sBytes.GetLength());
 }

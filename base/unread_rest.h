@@ -1,8 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include <string>
-
+#include "base/char_string.h"
 #include "base/disk_file.h"
 #include "base/stream_writer.h"
 
@@ -14,7 +13,7 @@
 // be kept, the save must be refused.
 class CUnreadRest {
 public:
-  enum { kMaxBytes = 0x800000 };
+  enum { kMaxBytes = CCharString::kMaxSize };
 
   CUnreadRest();
 
@@ -24,12 +23,13 @@ public:
   BOOL Take(CDiskFile* pFile, int nOffset);
   void Clear();
   // Nothing was left unread.
-  BOOL IsEmpty() const { return !bLost && sBytes.empty(); }
+  BOOL IsEmpty() const { return !bLost && sBytes.GetLength() == 0; }
   // Something was left unread that could not be kept.
   BOOL IsLost() const { return bLost; }
   // Writes the kept bytes whole; TRUE when there are none.
   BOOL WriteTo(CStreamWriter* pWriter) const;
 
-  std::string sBytes;
+  // The kept bytes: GetLength() of them, zero bytes included.
+  CCharString sBytes;
   BOOL bLost;
 };

@@ -1,15 +1,19 @@
 #include "client/entry_text.h"
 
-#include <string>
-
 #include "base/mbcs.h"
 
 CCharString CleanEntryText(const char* pszText) {
-  std::string sClean;
-  for (const char* p = pszText ? pszText : ""; *p != 0;) {
+  const char* pszFrom = pszText ? pszText : "";
+  // The cleaned text is never longer than the typed one. A text beyond what a
+  // string holds comes out empty.
+  CCharString sText;
+  char* pOut = sText.GetBuffer(lstrlenA(pszFrom));
+  if (pOut == NULL) return CCharString();
+  int nOut = 0;
+  for (const char* p = pszFrom; *p != 0;) {
     if (*p == '\r' || *p == '\n') {
       while (*p == '\r' || *p == '\n') ++p;
-      sClean += ' ';
+      pOut[nOut++] = ' ';
       continue;
     }
     int nChar = MbsCharLength(p);
@@ -17,10 +21,9 @@ CCharString CleanEntryText(const char* pszText) {
       ++p;  // its trail byte is missing
       continue;
     }
-    sClean.append(p, static_cast<size_t>(nChar));
-    p += nChar;
+    for (int i = 0; i < nChar; ++i) pOut[nOut++] = *p++;
   }
-  CCharString sText(sClean.c_str());
+  sText.ReleaseBuffer(nOut);
   sText.Trim();
   const char* pszKept = sText;
   int nEnd = 0;

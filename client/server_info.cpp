@@ -1,7 +1,5 @@
 #include "client/server_info.h"
 
-#include <new>
-
 NTP_SERVER_INFO::NTP_SERVER_INFO() : nState(0) { nImage = 0; }
 
 NTP_SERVER_INFO::NTP_SERVER_INFO(const char* pszProtocolName, const char* pszName, const char* pszHost)
@@ -19,28 +17,24 @@ CCharString NTP_SERVER_INFO::GetText() {
 
 CServerList::CServerList() : nSelection(-1) {}
 
-CServerList::~CServerList() {}
+CServerList::~CServerList() { CServerList::DeleteAll(); }
 
-int CServerList::GetCount() const { return static_cast<int>(aEntries.size()); }
+int CServerList::GetCount() const { return aEntries.GetCount(); }
 
 NTP_SERVER_INFO* CServerList::GetAt(int nIndex) const {
   if (nIndex < 0 || nIndex >= GetCount()) return nullptr;
-  return aEntries[nIndex].get();
+  return aEntries.GetAt(nIndex);
 }
 
 int CServerList::AddItem(NTP_SERVER_INFO* pEntry) {
   if (pEntry == nullptr) return -1;
-  try {
-    aEntries.emplace_back(pEntry);
-  } catch (const std::bad_alloc&) {
-    return -1;
-  }
-  return GetCount() - 1;
+  return aEntries.Add(pEntry);
 }
 
 BOOL CServerList::DeleteItem(int nIndex) {
   if (nIndex < 0 || nIndex >= GetCount()) return FALSE;
-  aEntries.erase(aEntries.begin() + nIndex);
+  delete aEntries.GetAt(nIndex);
+  aEntries.RemoveAt(nIndex);
   if (nSelection == nIndex) {
     nSelection = -1;
   } else if (nSelection > nIndex) {
@@ -50,7 +44,8 @@ BOOL CServerList::DeleteItem(int nIndex) {
 }
 
 void CServerList::DeleteAll() {
-  aEntries.clear();
+  for (int i = 0; i < aEntries.GetCount(); ++i) delete aEntries.GetAt(i);
+  aEntries.RemoveAll();
   nSelection = -1;
 }
 

@@ -2,10 +2,8 @@
 // One entry of a server list, and the in-memory list that owns the entries
 // together with its selection. The panel's list control (CNTPSvrListBox)
 // takes this list's place by deriving from CServerList.
-#include <memory>
-#include <vector>
-
 #include "base/char_string.h"
+#include "base/string_array.h"
 #include "wl/owner_draw_item.h"
 
 class NTP_SERVER_INFO : public CWLOwnerDrawItemData {
@@ -26,6 +24,8 @@ class CServerList {
  public:
   CServerList();
   virtual ~CServerList();
+  CServerList(const CServerList&) = delete;
+  CServerList& operator=(const CServerList&) = delete;
 
   virtual int GetCount() const;
   // nullptr outside the list.
@@ -45,6 +45,6 @@ class CServerList {
   virtual bool DeletesItself() const { return false; }
 
  private:
-  std::vector<std::unique_ptr<NTP_SERVER_INFO>> aEntries;
+  Array<NTP_SERVER_INFO*> aEntries;  // owned
   int nSelection;
 };

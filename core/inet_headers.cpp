@@ -2,22 +2,44 @@
 
 #include <string.h>
 
-#include <string>
-
 #include "base/mbcs.h"
+#include "base/memory_file.h"
+
+namespace {
+// Appends to the gathered header. The block at least doubles when it grows,
+// so that long runs of continuation lines are not copied again for every line.
+BOOL AppendGathered(CMemoryFile* pLast, const char* pBytes, int nCount) {
+  int nLength = pLast->GetLength();
+  if ((long long)nLength + nCount > CCharString::kMaxSize) return FALSE;
+  if (nLength + nCount > pLast->GetCapacity()) {
+    long long nNew = 2LL * pLast->GetCapacity();
+    if (nNew < nLength + nCount) nNew = nLength + nCount;
+    if (nNew > CCharString::kMaxSize) nNew = CCharString::kMaxSize;
+    if (!pLast->Reserve((int)nNew)) return FALSE;
+  }
+  return pLast->Write(pBytes, nCount) == nCount;
+}
+}  // namespace
 
 CInetHeaders::~CInetHeaders() {}
 
 BOOL CInetHeaders::ParseHeaders(CStreamReader* pReader) {
   if (pReader == NULL) return FALSE;
-  // The last header is gathered here until the next one starts, so that long
-  // runs of continuation lines are not copied again for every line.
-  std::string sLast;
+  // The last header is gathered here until the next one starts.
+  CMemoryFile last;
+  last.SetGrowth(CCharString::kGrowBy, CCharString::kMaxSize);
+  if (!last.Open(NULL, CGenericFile::modeReadWrite)) return FALSE;
   BOOL bHaveLast = FALSE;
+  auto restart = [&](const char* pszText) -> BOOL {
+    last.SetLength(0);
+    last.Seek(0, CGenericFile::seekBegin);
+    bHaveLast = TRUE;
+    return AppendGathered(&last, pszText, lstrlenA(pszText));
+  };
   auto flush = [&]() -> BOOL {
     if (!bHaveLast) return TRUE;
     bHaveLast = FALSE;
-    return Add(CCharString(sLast.c_str())) >= 0;
+    return Add(CCharString(last.GetBuffer(-1))) >= 0;
   };
   for (;;) {
     if (!pReader->ReadLine()) {
@@ -28,18 +50,15 @@ BOOL CInetHeaders::ParseHeaders(CStreamReader* pReader) {
     if (*pszLine == 0) return flush();
     if ((*pszLine == ' ' || *pszLine == '\t') && (bHaveLast || GetCount() > 0)) {
       if (!bHaveLast) {
-        sLast = GetAt(GetCount() - 1);
+        BOOL bTaken = restart(GetAt(GetCount() - 1));
         RemoveAt(GetCount() - 1);
-        bHaveLast = TRUE;
+        if (!bTaken) return FALSE;
       }
       CCharString sMore(pszLine);
       sMore.Trim();
-      if (sLast.size() + (size_t)sMore.GetLength() > CCharString::kMaxSize) return FALSE;
-      sLast.append(static_cast<const char*>(sMore), (size_t)sMore.GetLength());
+      if (!AppendGathered(&last, sMore, sMore.GetLength())) return FALSE;
     } else {
-      if (!flush()) return FALSE;
-      sLast = pszLine;
-      bHaveLast = TRUE;
+      if (!flush() || !restart(pszLine)) return FALSE;
     }
   }
 }

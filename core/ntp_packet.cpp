@@ -3,7 +3,6 @@
 #include <winsock.h>
 
 #include <climits>
-#include <cstdio>
 
 #include "core/clock.h"
 
@@ -74,7 +73,7 @@ int NTP_PACKET::GetReferenceIdText(char* buffer, int size) const {
   int n = 0;
   if (GetStratum() > 1) {
     // The same text as inet_ntoa, without needing the socket library.
-    n = std::snprintf(text, sizeof(text), "%u.%u.%u.%u", b[0], b[1], b[2], b[3]);
+    n = wsprintfA(text, "%u.%u.%u.%u", b[0], b[1], b[2], b[3]);
   } else {
     while (n < 4 && b[n]) {
       text[n] = static_cast<char>(b[n]);

@@ -1,6 +1,6 @@
 #include "client/sys/folder_path.h"
 
-#include <string>
+#include <string.h>
 
 #include "base/mbcs.h"
 
@@ -26,9 +26,12 @@ int CreateFolderPath(const char* path, int start) {
   int kind = PathKind(path);
   if (kind >= 0) return kind;
 
-  std::string copy(path);
-  char* text = &copy[0];
-  int length = static_cast<int>(copy.size());
+  // A private copy whose separators are cut in turn to name each level.
+  int length = lstrlenA(path);
+  CCharString copy;
+  char* text = copy.GetBuffer(length);
+  if (!text) return 0;
+  memcpy(text, path, static_cast<size_t>(length) + 1);
   if (start < 0) start = 0;
   int previous = -2;
   for (int at = start <= length ? MbsFindByte(text, start, '\\') : -1; at >= 0;

@@ -1,7 +1,5 @@
 #include "client/sys/full_rights.h"
 
-#include <stdio.h>
-
 #include "client/sys/system_api.h"
 #include "client/sys/system_library.h"
 
@@ -16,7 +14,7 @@ RightsCache g_rights;
 void ReportFailure(const char* call) {
   DWORD error = GetLastError();
   char text[32];
-  snprintf(text, sizeof(text), "LastError=%d", static_cast<int>(error));
+  wsprintfA(text, "LastError=%d", static_cast<int>(error));
   GetSystemApi()->MessageBox(nullptr, text, call, MB_OK);
 }
 

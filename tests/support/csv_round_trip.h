@@ -4,6 +4,7 @@
 // check returns the empty text when the round trip held, else what differed.
 #include <windows.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -115,14 +116,16 @@ inline std::string CheckReload(const std::string& bytes, const char* path, const
   if (first.restUnread.IsLost()) return "";  // nothing to compare: its save is refused
   if (!first.Save(copyPath) || !second.Load(copyPath)) return "copy not saved or loaded";
   bool same = first.GetLineCount() == second.GetLineCount() &&
-              first.restUnread.sBytes == second.restUnread.sBytes;
+              first.restUnread.sBytes.GetLength() == second.restUnread.sBytes.GetLength() &&
+              memcmp(first.restUnread.sBytes, second.restUnread.sBytes,
+                     first.restUnread.sBytes.GetLength()) == 0;
   for (int i = 0; same && i < first.GetLineCount(); ++i)
     same = first.GetLine(i) == second.GetLine(i);
   if (same) return "";
   return "reload of " + std::to_string(bytes.size()) + " bytes differs: " +
          std::to_string(first.GetLineCount()) + "/" + std::to_string(second.GetLineCount()) +
-         " lines, rest " + std::to_string(first.restUnread.sBytes.size()) + "/" +
-         std::to_string(second.restUnread.sBytes.size()) + " bytes";
+         " lines, rest " + std::to_string(first.restUnread.sBytes.GetLength()) + "/" +
+         std::to_string(second.restUnread.sBytes.GetLength()) + " bytes";
 }
 
 }  // namespace csv_round_trip

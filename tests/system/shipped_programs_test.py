@@ -1,5 +1,7 @@
 """The programs we ship, as a Windows user gets them: 32-bit executables
-(PE32, Intel 80386) that import only DLLs every Windows has, and that start.
+(PE32, Intel 80386) that import only DLLs every Windows has, that start, and
+whose properties page shows their version block: the program's own version
+and the suite's from cmake/version.cmake, Japanese names (code page 932).
 
 Hosts whose kernel cannot execute 32-bit code test a 64-bit build of the
 sources; the shipped 32-bit programs are then in BUILD-i686 and are checked
@@ -9,6 +11,7 @@ Usage: shipped_programs_test.py RELATIVE_PATH[=ARGUMENTS] ...
 """
 
 import os
+import re
 import subprocess
 import sys
 
@@ -23,6 +26,42 @@ SYSTEM_DLLS = {
     "shlwapi.dll", "user32.dll", "version.dll", "wininet.dll", "winmm.dll",
     "ws2_32.dll", "wsock32.dll",
 }
+
+# What each program's properties page calls it, and the name of its version
+# in cmake/version.cmake.
+PROGRAMS = {
+    "Tarvik.exe": ("TARVIK", "ミルタ スクリプト起動ランチャー"),
+}
+
+
+def versions():
+    """NAME -> value of the set() lines of cmake/version.cmake."""
+    path = os.path.join(os.environ["SUITE_SOURCE_DIR"], "cmake", "version.cmake")
+    with open(path, encoding="utf-8") as f:
+        return dict(re.findall(r'^set\((SUITE_\w+|\w+_VERSION) "?([^")]*)"?\)', f.read(), re.M))
+
+
+def version_block(path):
+    """Failures of the program's version block, read back under Wine."""
+    file_name = os.path.basename(path)
+    if file_name not in PROGRAMS:
+        return ["%s: no expected version block" % file_name]
+    name, description = PROGRAMS[file_name]
+    known = versions()
+    own, suite = known[name + "_VERSION"], known["SUITE_VERSION"]
+    expected = {
+        "FILEVERSION": "%d,%d,0,0" % tuple(int(n) for n in own.split(".")),
+        "PRODUCTVERSION": "%d,%d,0,0" % tuple(int(n) for n in suite.split(".")),
+        "Translation": "0411 932", "CompanyName": known["SUITE_COMPANY_NAME"],
+        "FileDescription": description, "FileVersion": own, "InternalName": file_name[:-4],
+        "OriginalFilename": file_name, "ProductName": known["SUITE_PRODUCT_NAME"],
+        "ProductVersion": suite,
+    }
+    done = wine.run(wine.program("tests/system/version_probe.exe"), path, timeout=60)
+    shown = wine.key_values(done.stdout)
+    print("%s: %s" % (file_name, shown))
+    return ["%s: %s is %r, expected %r" % (file_name, key, shown.get(key), value)
+            for key, value in expected.items() if shown.get(key) != value]
 
 
 def shipped_tree():
@@ -57,6 +96,7 @@ def check(tree, runs_i686, relative, arguments):
     if foreign or not dlls:
         failures.append("%s: imports %s; only system DLLs are allowed" % (relative, dlls))
     print("%s: %s, imports %s" % (relative, fmt, ", ".join(dlls)))
+    failures += version_block(path)
     if runs_i686:
         done = wine.run(path, *arguments.split(), timeout=60)
         print("%s %s: started, exit code %d" % (relative, arguments, done.returncode))

@@ -1,0 +1,42 @@
+// Built as the shipped programs are (suite_program), with the lean runtime:
+// a function-local static that several threads meet at once is initialised
+// once and seen initialised by all, and a nothrow allocation that cannot be
+// met gives nullptr. Exit code 0 when all holds.
+#include <windows.h>
+
+#include <new>
+
+#include "core/clock.h"
+
+namespace {
+LONG g_nInits = 0;
+
+int SlowValue() {
+  InterlockedIncrement(&g_nInits);
+  GetClock()->Sleep(200);  // the other threads arrive meanwhile
+  return 42;
+}
+
+DWORD WINAPI Meet(void*) {
+  static int nValue = SlowValue();
+  return static_cast<DWORD>(nValue);
+}
+}  // namespace
+
+int main() {
+  HANDLE ahThreads[4];
+  for (HANDLE& h : ahThreads) h = CreateThread(nullptr, 0, Meet, nullptr, 0, nullptr);
+  WaitForMultipleObjects(4, ahThreads, TRUE, 10000);
+  int nFailures = 0;
+  for (HANDLE h : ahThreads) {
+    DWORD dwCode = 0;
+    nFailures += !GetExitCodeThread(h, &dwCode) || dwCode != 42;
+    CloseHandle(h);
+  }
+  nFailures += g_nInits != 1;
+  volatile size_t nHuge = ~static_cast<size_t>(0) / 2;  // more than any address space holds
+  char* pHuge = new (std::nothrow) char[nHuge];
+  nFailures += pHuge != nullptr;
+  delete[] pHuge;
+  return nFailures;
+}
