@@ -4,14 +4,19 @@ against chronyd skewed by faketime on 127.0.0.2:123, allowance 1000 ms.
 Offsets are local minus server: a server ahead leaves the local clock behind,
 which is stepped; a local clock ahead by less than two minutes is held back
 (nSlewMSec), by more it is stepped back. A test run never sets the clock.
-The server details in the line are those ntpdig sees. A silent server and
-an unknown name fail within the bound.
+The server details in the line are those ntpdig sees. A server of the
+test's own on 127.0.0.3:123 sends replies that must be ignored or that fail
+the run, or stays silent (the wait ends at the limit, at least one 1-second
+slice); an unknown name fails at once.
 """
 
 import os
 import re
 import socket
+import struct
 import sys
+import threading
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
@@ -90,18 +95,66 @@ def check_server(skew):
     return failures
 
 
-def check_silence_and_unknown_name():
+def reply(request, skew=9, **fields):
+    """A good answer to request from a server skew s ahead (stratum 2), with
+    fields (byte offset: bytes) replaced."""
+    t = time.time() + skew
+    stamp = struct.pack("!II", int(t) + 2208988800, int(t % 1 * (1 << 32)))
+    data = bytearray(b"\x24\x02\x00\xec" + bytes(8) + socket.inet_aton("192.0.2.7") + stamp + request[40:48]
+                     + stamp + stamp)
+    for offset, value in fields.items():
+        data[int(offset[1:]):int(offset[1:]) + len(value)] = value
+    return bytes(data)
+
+
+# The answers to one request each: (bytes, from port 123?), and the text of the failure.
+BAD_SERVER = [
+    # From another port, and for another request (Originate): both ignored.
+    (lambda q: [(reply(q, 100), False), (reply(q, 100, o24=bytes(8)), True), (reply(q), True)], None),
+    (lambda q: [(reply(q, o0=b"\x23"), True)], "返答モード不正"),  # mode 3
+    (lambda q: [(reply(q, o0=b"\x25"), True)], "返答モード不正"),  # mode 5
+    (lambda q: [(reply(q, o1=b"\0"), True)], "返答モード不正"),  # stratum 0
+    (lambda q: [(reply(q, o0=b"\xe4"), True)], "返答モード不正"),  # leap 3
+    (lambda q: [(reply(q, o40=bytes(8)), True)], "返答モード不正"),  # no time
+    (lambda q: [(reply(q)[:47], True)], "受信失敗"),
+    (lambda q: [(reply(q) + b"\0", True)], "受信失敗"),
+]
+
+
+def held(address):
+    s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    try:
+        s.bind((address, 123))
+    except OSError as e:
+        s.close()
+        raise PeerUnavailable("cannot hold %s:123: %s" % (address, e))
+    return s
+
+
+def check_own_server_and_unknown_name():
     failures = []
-    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as silent:
-        try:
-            silent.bind((SILENT_ADDRESS, 123))
-        except OSError as e:
-            raise PeerUnavailable("cannot hold %s:123: %s" % (SILENT_ADDRESS, e))
-        r = probe_run(SILENT_ADDRESS, 2000, True)
-        if r["kind"] != 0 or "失敗　( %s の応答 ) 返答待機タイムアウト[" % SILENT_ADDRESS not in r["line"]:
-            failures.append("silent server: %s" % r["line"])
-        if not 1900 <= r["real_ms"] < 6000:
-            failures.append("silent server: gave up after %d ms, limit 2000" % r["real_ms"])
+    with held(SILENT_ADDRESS) as server, socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as other:
+        other.bind((SILENT_ADDRESS, 0))
+        server.settimeout(60)
+
+        def serve():
+            for answers, _ in BAD_SERVER:
+                request, client = server.recvfrom(512)
+                for data, own in answers(request):
+                    (server if own else other).sendto(data, client)
+        threading.Thread(target=serve, daemon=True).start()
+        for r, (_, text) in zip(probe_runs(SILENT_ADDRESS, 3000, ALLOWANCE_MS, True, 0, len(BAD_SERVER)), BAD_SERVER):
+            wanted = "通信エラー(%s)" % text if text else "補正　( %s の応答 ) 誤差 " % SILENT_ADDRESS
+            if (r["kind"] != (0 if text else 2) or r["sets"] != (0 if text else 1) or wanted not in r["line"]
+                    or not (text or abs(r["offset_ms"] + 9000) < 100)):
+                failures.append("own server: %s, expected %s" % (r["line"], wanted))
+        # Silent: a limit below one second still waits one whole slice.
+        for limit, least in ((2000, 1900), (500, 900)):
+            r = probe_run(SILENT_ADDRESS, limit, True)
+            if r["kind"] != 0 or "失敗　( %s の応答 ) 返答待機タイムアウト[" % SILENT_ADDRESS not in r["line"]:
+                failures.append("silent server: %s" % r["line"])
+            if not least <= r["real_ms"] < 6000:
+                failures.append("silent server: gave up after %d ms, limit %d" % (r["real_ms"], limit))
     r = probe_run("no-such-host.invalid", 2000, True)
     if r["kind"] != 0 or "通信エラー(サーバIPアドレス無効)" not in r["line"] or r["real_ms"] > 6000:
         failures.append("unknown name: %s after %d ms" % (r["line"], r["real_ms"]))
@@ -109,7 +162,7 @@ def check_silence_and_unknown_name():
 
 
 def main():
-    return run_checks(*[lambda skew=skew: check_server(skew) for skew in CASES], check_silence_and_unknown_name)
+    return run_checks(*[lambda skew=skew: check_server(skew) for skew in CASES], check_own_server_and_unknown_name)
 
 
 if __name__ == "__main__":

@@ -106,7 +106,7 @@ def check_exchange():
 
 
 def well_formed(answer):
-    return (len(answer) == 48 and answer[:4] == bytes([0x24, STRATUM, 0, (2 * STRATUM - 18) & 0xFF])
+    return (len(answer) == 48 and answer[:4] == bytes([0x24, STRATUM, 0, 0xF2])  # precision -14 at stratum 2
             and answer[4:12] == bytes(8) and answer[12:16] == socket.inet_aton(REFID) and answer[16:24] == answer[32:40])
 
 
