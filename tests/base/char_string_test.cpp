@@ -1,12 +1,9 @@
 #include "base/char_string.h"
 
-#include <gtest/gtest.h>
-#include <string.h>
-
-#include <string>
-
 #include "base/mbcs.h"
 #include "base/memory_file.h"
+#include "base/string_array.h"
+#include "support/suite.h"
 
 namespace {
 int RefCount(const CCharString& s) { return s.GetBufferFile() ? s.GetBufferFile()->nRefCount : 0; }
@@ -26,7 +23,6 @@ TEST(CharString, CopiesShareUntilOneIsWrittenAndMayReadThemselves) {
   EXPECT_STREQ("abc", a);
   EXPECT_STREQ("a", b);
   EXPECT_EQ(1, RefCount(a));
-
   CCharString s("abc");
   s = s;
   s.Append(s);
@@ -40,8 +36,8 @@ TEST(CharString, CopiesShareUntilOneIsWrittenAndMayReadThemselves) {
   EXPECT_STREQ("qq-q", s);
 }
 
-TEST(CharString, CompareConcatenateAndRangeRules) {
-  CCharString s("ab"), abc("abc");
+TEST(CharString, CompareRangesTrimAndReplace) {
+  CCharString s("ab"), abc("abc"), t("\t a b \r\n"), q("say \"hi\""), a("aaaa aaa");
   EXPECT_STREQ("xabab!", 'x' + s + s + "!");
   EXPECT_EQ(-1, s.Compare("\x81"));  // unsigned bytes
   EXPECT_EQ(0, CCharString("ABC").Compare("abc", TRUE));
@@ -51,9 +47,17 @@ TEST(CharString, CompareConcatenateAndRangeRules) {
   EXPECT_STREQ("bc", abc.Mid(1, 10));
   EXPECT_STREQ("", abc.Mid(4, 1));
   EXPECT_EQ(-1, abc.Find('c', 3));  // a start at the length: empty search
-  EXPECT_EQ(-1, abc.Find("bc", 2));
   EXPECT_EQ(-1, abc.Find("a", 0x7FFFFFFF));
   EXPECT_EQ(2, CCharString("abab").ReverseFind("ab"));
+  t.Trim();
+  EXPECT_STREQ("a b", t);
+  EXPECT_EQ(2, q.Replace("\"", "\"\""));
+  EXPECT_STREQ("say \"\"hi\"\"", q);
+  EXPECT_EQ(0, q.Replace("", "x"));
+  EXPECT_EQ(3, a.Replace("aa", "b"));  // left to right, no overlap
+  EXPECT_STREQ("bb ba", a);
+  EXPECT_EQ(3, a.Replace("b", NULL));
+  EXPECT_STREQ(" a", a);
 }
 
 TEST(CharString, TrailByteIsNeverTakenForBackslash) {
@@ -75,20 +79,7 @@ TEST(CharString, TrailByteIsNeverTakenForBackslash) {
   EXPECT_EQ(2, MbsFindText("表表", 1, "表"));
 }
 
-TEST(CharString, TrimAndReplace) {
-  CCharString s("\t a b \r\n"), q("say \"hi\""), a("aaaa aaa");
-  s.Trim();
-  EXPECT_STREQ("a b", s);
-  EXPECT_EQ(2, q.Replace("\"", "\"\""));
-  EXPECT_STREQ("say \"\"hi\"\"", q);
-  EXPECT_EQ(0, q.Replace("", "x"));
-  EXPECT_EQ(3, a.Replace("aa", "b"));  // left to right, no overlap
-  EXPECT_STREQ("bb ba", a);
-  EXPECT_EQ(3, a.Replace("b", NULL));
-  EXPECT_STREQ(" a", a);
-}
-
-TEST(CharString, EightMegabyteLimitAndBufferBounds) {
+TEST(CharString, SizeLimitsOfTextsAndArrays) {
   const int kMax = 0x800000;
   CCharString s, half, keep("keep");
   memset(s.GetBuffer(kMax), 'm', kMax);
@@ -104,11 +95,32 @@ TEST(CharString, EightMegabyteLimitAndBufferBounds) {
   EXPECT_FALSE(keep.Assign(std::string(kMax + 1, 'z').c_str()));
   EXPECT_EQ(nullptr, keep.GetBuffer(kMax + 1));
   EXPECT_STREQ("keep", keep);
-
-  char* p = keep.GetBuffer(300);
-  memset(p, 'w', 302);  // every byte of the promised area
-  keep.ReleaseBuffer();    // no terminator anywhere: measured up to the area
+  memset(keep.GetBuffer(300), 'w', 302);  // every byte of the promised area
+  keep.ReleaseBuffer();  // no terminator anywhere: measured up to the area
   EXPECT_EQ(300, keep.GetLength());
   keep.ReleaseBuffer(1000000);
   EXPECT_EQ(300, keep.GetLength());
+
+  // Arrays: range checks, shared elements, and at most a megabyte of records.
+  CCharString value("v");
+  Array<CCharString> a;
+  EXPECT_STREQ("", a.GetAt(0));
+  a.RemoveAt(0);
+  EXPECT_TRUE(a.InsertAt(0, value) && a.InsertAt(1, "e") && a.InsertAt(0, "a"));
+  EXPECT_FALSE(a.InsertAt(4, "x") || a.InsertAt(-1, "x"));
+  a.RemoveAt(-1);
+  a.SetAt(3, "y");
+  EXPECT_STREQ("a", a.GetAt(0));
+  EXPECT_STREQ("e", a.GetAt(2));
+  Array<CCharString>* copy = new Array<CCharString>(a);
+  EXPECT_EQ(3, RefCount(value));
+  delete copy;
+  a.RemoveAll();
+  EXPECT_EQ(1, RefCount(value));
+  const int kMaxCount = 0x100000 / (int)sizeof(CCharString);
+  for (int i = 0; i < kMaxCount; ++i) ASSERT_EQ(i, a.Add(value));
+  EXPECT_EQ(-1, a.Add(value));
+  EXPECT_FALSE(a.InsertAt(0, value));
+  a.RemoveAll();
+  EXPECT_EQ(1, RefCount(value));
 }

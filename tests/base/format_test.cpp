@@ -1,14 +1,9 @@
-#include <windows.h>
-
-#include <gtest/gtest.h>
 #include <limits.h>
 #include <stdarg.h>
 #include <stdio.h>
 
-#include <string>
-#include <vector>
-
 #include "base/char_string.h"
+#include "support/suite.h"
 
 namespace {
 // Texts given to OutputDebugStringA, seen through the exception it raises.
