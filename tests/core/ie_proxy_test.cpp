@@ -1,12 +1,8 @@
-#include <gtest/gtest.h>
-#include <windows.h>
-#include <sddl.h>
-
-#include <string>
-#include <vector>
-
 #include "core/ie_proxy.h"
 #include "core/registry_key.h"
+#include "support/suite.h"
+
+#include <sddl.h>  // after windows.h
 
 namespace {
 // The user's Internet Settings key of the test prefix; the proxy values and

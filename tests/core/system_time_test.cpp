@@ -1,10 +1,4 @@
-#include "core/system_time.h"
-
-#include <gtest/gtest.h>
-
-#include "support/clock_installer.h"
-#include "support/manual_clock.h"
-#include "support/time_text.h"
+#include "support/suite.h"
 
 namespace {
 BOOL AllFieldsFFFF(const SYSTEMTIME& st) {

@@ -1,10 +1,5 @@
 #include "core/thread.h"
-
-#include <gtest/gtest.h>
-
-#include <atomic>
-
-#include "support/socket_helpers.h"
+#include "support/suite.h"
 
 namespace {
 std::atomic<int> g_deleted{0};

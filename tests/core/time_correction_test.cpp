@@ -1,18 +1,9 @@
 // The judgement of an NTP answer (step, hold back or leave) and its result
 // line. (The system test runs the queries against chronyd and against a
 // server of its own that answers badly, late or not at all.)
-#include <winsock.h>
-
-#include <gtest/gtest.h>
-
-#include <string>
-
-#include "core/system_time.h"
 #include "core/time_correction.h"
-#include "support/clock_installer.h"
-#include "support/manual_clock.h"
 #include "support/recording_host.h"
-#include "support/time_text.h"
+#include "support/suite.h"
 
 namespace {
 
