@@ -2,31 +2,18 @@
 // it hands over (also of the server engine's broadcast), the reception's
 // side of the port probe, and stopping it while it ends by itself or while
 // datagrams keep arriving.
-#include "client/broadcast_reception.h"
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <atomic>
 #include <deque>
-#include <memory>
 #include <random>
-#include <string>
-#include <thread>
-#include <vector>
 
 #include "client/broadcast_window.h"
 #include "client/sys/elevation_notice.h"
 #include "client/temp_folder.h"
-#include "core/system_time.h"
 #include "server/server_engine.h"
 #include "server/server_packet.h"
-#include "support/clock_installer.h"
 #include "support/fake_system_api.h"
-#include "support/manual_clock.h"
 #include "support/recording_host.h"
-#include "support/time_text.h"
-#include "support/winsock_environment.h"
+#include "support/suite.h"
 
 namespace {
 auto* const kWinsock = ::testing::AddGlobalTestEnvironment(new CWinsockEnvironment);
@@ -54,7 +41,7 @@ struct CScriptedPrompt : CUserPrompt {
     return answer;
   }
   std::deque<int> answers;
-  std::vector<std::string> texts;
+  Texts texts;
 };
 
 BOOL PortFree(WORD port) {
@@ -172,7 +159,7 @@ TEST(BroadcastReception, ATakenPort123AsksToStopTheTimeService) {
     DWORD token;  // TokenElevationType on Vista
     std::deque<int> answers;
     BOOL bResult;
-    std::vector<std::string> boxes;
+    Texts boxes;
     int bRecvAfter;
   } cases[] = {
       {3, {IDNO}, FALSE, {question, notice}, 0},

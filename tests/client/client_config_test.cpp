@@ -1,19 +1,15 @@
 // The settings file and the server-list files: load rules, the layout of a
 // new settings file, edits that keep what else the file holds, and the list
 // files with their fallbacks between data and program folder.
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include "base/replacing_file_writer.h"
 #include "client/client_settings.h"
+#include "support/suite.h"
 #include "temp_folder.h"
 
 namespace {
 class CRecordingPrompt : public CUserPrompt {
  public:
-  std::vector<std::string> texts;
+  Texts texts;
   int MessageBox(const char* text, UINT) override {
     texts.push_back(text);
     return IDOK;
@@ -58,7 +54,7 @@ TEST(ClientConfig, LoadRulesAndTheFirstSaveFromAProgramFolderCopy) {
   EXPECT_EQ(CClientSettings::protocolNtp, config.sProtocol);  // "http" only, exactly
   EXPECT_EQ(4464, config.nBroadcastRecvPortNo);
   EXPECT_EQ(0, config.bUseHttpProxy);
-  EXPECT_EQ(std::vector<std::string>{"HTTPプロキシの設定値が無効です。"}, prompt.texts);
+  EXPECT_EQ(Texts{"HTTPプロキシの設定値が無効です。"}, prompt.texts);
   EXPECT_EQ("a (h1);b (h2);c (h3);d (h4);e (h5);sel=0", Shown(config));  // entry 7 of five: the first
   config.GetServerList()->SetSelection(3);
   ASSERT_EQ(1, config.SaveConfig());
@@ -76,7 +72,9 @@ TEST(ClientConfig, LoadRulesAndTheFirstSaveFromAProgramFolderCopy) {
 
 TEST(ClientConfig, SaveEditsTheLoadedDocument) {
   CTempFolder data;
-  const std::string kept = "# MULTI SECTION CSV FORMAT\r\n# a note of the user\r\n\r\n[ OTHER ]\r\nx,1,2\r\n\r\n"
+  // Shift-JIS with 0x5C trail bytes (表 95 5C, ソ 83 5C), quotes and a record over two lines.
+  const std::string kept = "# MULTI SECTION CSV FORMAT\r\n# 表示の設定\r\n\r\n[ OTHER ]\r\nname,\"a b\",表示\r\n"
+                           "quote,\"say \"\"hi\"\"\",x\r\nmulti,\"line1\r\nline2 ソ\",end\r\n\r\n"
                            "[ NTP CLIENT SETTING ]\r\nsForeign,keep me\r\nnSelectServerNo,3\r\nsProtocol,http\r\n"
                            "bUseHttpProxy,1\r\nsHttpProxy,\"proxy host:8080\"\r\nsServerListUrl,http://127.0.0.51:8080/\r\n";
   data.Put("ntp_config.txt", kept);

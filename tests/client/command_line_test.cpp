@@ -1,13 +1,9 @@
 // SplitCommandLine: the token rules, double-byte texts and oversized input.
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include "client/sys/command_line.h"
+#include "support/suite.h"
 
 namespace {
-using Tokens = std::vector<std::string>;
+using Tokens = Texts;
 
 Tokens Split(const char* text) {
   CCommandLineTokens tokens(text);

@@ -1,20 +1,10 @@
-#include "server/server_engine.h"
-
-#include <gtest/gtest.h>
-
-#include <atomic>
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "client/sys/elevation_notice.h"
 #include "client/temp_folder.h"
-#include "core/sntp.h"
+#include "server/server_engine.h"
 #include "server/server_packet.h"
 #include "server/sorbel.h"
 #include "support/fake_system_api.h"
-#include "support/socket_helpers.h"
-#include "support/winsock_environment.h"
+#include "support/suite.h"
 
 namespace {
 auto* const kWinsock = ::testing::AddGlobalTestEnvironment(new CWinsockEnvironment);

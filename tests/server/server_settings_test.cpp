@@ -1,10 +1,6 @@
-#include "server/server_settings.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include "client/temp_folder.h"
+#include "server/server_settings.h"
+#include "support/suite.h"
 
 TEST(ServerSettings, TheFileWrittenAtExitAndOnlyWhenChanged) {
   CTempFolder folder;
