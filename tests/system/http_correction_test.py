@@ -107,8 +107,9 @@ def check_nginx():
         url = ahead.url("/")
         expect(failures, "+5 s, test run", probe_run(url, 3000, False, proto="http"), 1, -5000,
                text="確認　( %s ) 誤差 " % url)
-        requests = [line for line in ahead.access_log() if line.startswith('"GET / ')]
-        wanted = 'connection="close" pragma="no-cache" referer="%s" agent="%s" status=200' % (url, AGENT)
+        requests = [line for line in ahead.access_log() if line.startswith('"GET / HTTP/1.0" ')]
+        wanted = ('host="%s" connection="close" pragma="no-cache" referer="%s" agent="%s" status=200'
+                  % (ADDRESS, url, AGENT))
         if len(requests) != 2 or not all(line.endswith(wanted) for line in requests):
             failures.append("+5 s: requests %r" % requests)
         run = expect(failures, "+5 s, corrected", probe_run(url, 3000, True, proto="http"), 2, -5000, sets=1)
