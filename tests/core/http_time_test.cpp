@@ -24,11 +24,13 @@ std::string Response(const char* status = "200 OK", const char* date = kDate) {
 }
 
 // One response of the server: the virtual ms it takes, the offset (local
-// minus server) the sample is to show, the bytes ("" = stay silent).
+// minus server) the sample is to show, the bytes, and whether the connection
+// then stays open and silent until the server is destroyed.
 struct Answer {
   DWORD takesMs;
   LONG offset;
   std::string response;
+  bool hold = false;
 };
 
 // Serves one connection per answer, in order, taking each request up to its
@@ -53,8 +55,8 @@ class CScriptedWeb {
           local.AddMilliseconds(static_cast<LONG>(a.takesMs / 2) + a.offset);
           clock->SetLocal(local);
         }
-        if (a.response.empty()) WaitUntil([&] { return bStop.load(); }, 20000);
-        else send(s, a.response.data(), static_cast<int>(a.response.size()), 0);
+        send(s, a.response.data(), static_cast<int>(a.response.size()), 0);
+        if (a.hold) WaitUntil([&] { return bStop.load(); }, 20000);
         closesocket(s);
       }
     });
@@ -297,7 +299,7 @@ TEST(Http, WaitsAndConnectsAreBounded) {
     // Simulated ticks about to wrap: the built-in bound holds across the wrap.
     CManualClock clock(MakeSystemTime(2024, 1, 1, 12), 0xFFFFFFFF - 100);
     CClockInstaller install(&clock);
-    CScriptedWeb silent({{0, kAnyOffset, ""}});
+    CScriptedWeb silent({{0, kAnyOffset, "", true}});
     CHTTPSocket s;
     s.SetTotalTimeout(0);
     ASSERT_TRUE(s.SendRequest(CHTTPSocket::methodGet, silent.Url().c_str(), nullptr, -1));
