@@ -1,33 +1,21 @@
 // Broadcast reception: the listener on loopback ports, the judging of what
-// it hands over, the port probe with the time-service stop, and stopping it
-// while it ends by itself or while datagrams keep arriving.
-#include "client/broadcast_reception.h"
-
-#include <gtest/gtest.h>
-
+// it hands over (also of the server engine's broadcast), the reception's
+// side of the port probe, and stopping it while it ends by itself or while
+// datagrams keep arriving.
 #include <algorithm>
-#include <atomic>
 #include <deque>
-#include <memory>
 #include <random>
-#include <string>
-#include <thread>
-#include <vector>
 
 #include "client/broadcast_window.h"
 #include "client/sys/elevation_notice.h"
-#include "core/system_time.h"
-#include "core/udp_socket.h"
-#include "support/clock_installer.h"
+#include "client/temp_folder.h"
+#include "server/server_engine.h"
+#include "server/server_packet.h"
 #include "support/fake_system_api.h"
-#include "support/manual_clock.h"
 #include "support/recording_host.h"
-#include "support/skewed_clock.h"
-#include "support/socket_helpers.h"
-#include "support/winsock_environment.h"
+#include "support/suite.h"
 
 namespace {
-
 auto* const kWinsock = ::testing::AddGlobalTestEnvironment(new CWinsockEnvironment);
 
 std::atomic<int> g_created{0}, g_deleted{0};
@@ -53,16 +41,7 @@ struct CScriptedPrompt : CUserPrompt {
     return answer;
   }
   std::deque<int> answers;
-  std::vector<std::string> texts;
-};
-
-// Records the time-service stop; with pFreed set, the stop frees that port.
-struct CStoppingSystemApi : CFakeSystemApi {
-  BOOL ShellExecuteEx(SHELLEXECUTEINFOA* info) override {
-    if (pFreed) pFreed->Close();
-    return CFakeSystemApi::ShellExecuteEx(info);
-  }
-  CUDPSocket* pFreed = nullptr;
+  Texts texts;
 };
 
 BOOL PortFree(WORD port) {
@@ -72,8 +51,7 @@ BOOL PortFree(WORD port) {
 
 WORD FreePort() {
   CUDPSocket s;
-  s.Create(SOCK_DGRAM);
-  s.Bind(0, LoopbackAddress());
+  s.Open(0, LoopbackAddress());
   return static_cast<WORD>(LocalPort(s));
 }
 
@@ -89,12 +67,6 @@ NTP_PACKET Broadcast(LONG aheadMs) {
   return p;
 }
 
-std::string Text(const char* format, int port) {
-  char text[512];
-  wsprintfA(text, format, port);
-  return text;
-}
-
 struct CReceptionFixture {
   CReceptionFixture() : correction(&host), reception(&settings, &correction, &prompt, window.hWnd) {
     settings.bBroadcastRecv = 1;
@@ -103,12 +75,8 @@ struct CReceptionFixture {
   }
   // Starts listening on a free port and waits until the listener holds it.
   WORD Listen() {
-    settings.nBroadcastRecvPortNo = FreePort();
-    WORD port = settings.nBroadcastRecvPortNo;
-    return reception.EnableBroadcastRecv(TRUE) &&
-                   WaitUntil([port] { return !PortFree(port); }, 5000)
-               ? port
-               : 0;
+    WORD port = settings.nBroadcastRecvPortNo = FreePort();
+    return reception.EnableBroadcastRecv(TRUE) && WaitUntil([port] { return !PortFree(port); }, 5000) ? port : 0;
   }
   CSkewedClock clock{0};
   CClockInstaller installer{&clock};
@@ -120,98 +88,103 @@ struct CReceptionFixture {
   CTestReception reception;
 };
 
+bool Has(const std::string& line, const char* part) { return line.find(part) != std::string::npos; }
 }  // namespace
 
 TEST(BroadcastReception, AcceptsOnlyMode5MessagesAndJudgesThemOnArrival) {
   CReceptionFixture f;
   WORD port = f.Listen();
   ASSERT_NE(0, port);
-  CUDPSocket sender;
-  ASSERT_TRUE(sender.Open(0, LoopbackAddress()));
+  CSNTP sender;
+  // A server reply and a client request first: neither is a broadcast.
+  NTP_PACKET msg;
+  msg.InitRequest();
+  ASSERT_TRUE(sender.Send(msg, LoopbackAddress(), port));
+  ASSERT_TRUE(SendServerPacket(&sender, &msg, LoopbackAddress(), port, kNtpModeServer));
   // The server 1.5 s ahead: the local clock is behind and is stepped.
   NTP_PACKET ahead = Broadcast(1500);
-  sender.SendTo(&ahead, 48, port, LoopbackAddress());
+  sender.pSocket->SendTo(&ahead, 48, port, LoopbackAddress());
   ASSERT_TRUE(f.window.PumpUntil([&] { return f.host.entries.size() == 1; }, 5000));
   EXPECT_EQ(1, f.window.nNotices);
   EXPECT_EQ(LoopbackAddress(), static_cast<DWORD>(f.window.lastAddress));
-  EXPECT_EQ(LocalPort(sender), static_cast<int>(f.window.lastPort));
+  EXPECT_EQ(LocalPort(*sender.pSocket), static_cast<int>(f.window.lastPort));
   const std::string& line = f.host.Last().line;
-  EXPECT_NE(std::string::npos, line.find("補正　( 127.0.0.1 の配信 ) 誤差 1.")) << line;
-  EXPECT_NE(std::string::npos, line.find("秒の遅れ(応答速度:0.000秒) [階層:2/")) << line;
+  EXPECT_TRUE(Has(line, "補正　( 127.0.0.1 の配信 ) 誤差 1.") && Has(line, "秒の遅れ(応答速度:0.000秒) [階層:2/"))
+      << line;
   EXPECT_EQ(1, f.clock.GetSetCount());
   EXPECT_NEAR(1500, f.clock.GetSkew(), 300);
 
   // Now the local clock is 1.5 s ahead of the server: held back, not stepped.
   NTP_PACKET now = Broadcast(0);
-  sender.SendTo(&now, 48, port, LoopbackAddress());
+  sender.pSocket->SendTo(&now, 48, port, LoopbackAddress());
   ASSERT_TRUE(f.window.PumpUntil([&] { return f.host.entries.size() == 2; }, 5000));
-  EXPECT_NE(std::string::npos, f.host.Last().line.find("補正　( 127.0.0.1 の配信 ) 誤差 1."));
-  EXPECT_NE(std::string::npos, f.host.Last().line.find("秒の進み("));
+  EXPECT_TRUE(Has(f.host.Last().line, "補正　( 127.0.0.1 の配信 ) 誤差 1.") && Has(f.host.Last().line, "秒の進み("))
+      << f.host.Last().line;
   EXPECT_EQ(1, f.clock.GetSetCount());
   EXPECT_NEAR(1500, f.correction.nSlewMSec, 300);
 
-  // A notice left over finds nothing to judge.
-  f.reception.OnNtpBroadcast(0, 0);
-  EXPECT_EQ(2u, f.host.entries.size());
+  // The server engine's broadcast is judged once, under the sender's address.
+  CTempFolder folder;
+  CServerSettings server((folder.Path() + "SORBEL.INI").c_str());
+  server.bDirty = FALSE;
+  server.dwBroadcastAddr = LoopbackAddress();
+  server.nBroadcastPort = port;
+  SetServerSettings(&server);
+  CServerEngine engine(&server, nullptr, nullptr);
+  ASSERT_TRUE(engine.BroadcastNow());
+  f.window.PumpUntil([&] { return f.host.entries.size() == 3; }, 5000);
+  f.window.PumpUntil([] { return false; }, 300);  // anything else would arrive by now
+  ASSERT_EQ(3u, f.host.entries.size());
+  EXPECT_TRUE(Has(f.host.Last().line, "( 127.0.0.1 の配信 )") && Has(f.host.Last().line, "[階層:4/"))
+      << f.host.Last().line;
+  SetServerSettings(nullptr);
+  f.reception.OnNtpBroadcast(0, 0);  // a notice left over finds nothing to judge
+  EXPECT_EQ(3u, f.host.entries.size());
 }
 
-TEST(BroadcastReception, TakenPortsAskStopTheTimeServiceOrGiveUp) {
-  const char kNotice[] =
-      "NTP配信の受信ポート番号[%d]が使用できません。\n\n※他のアプリが使用しています\n"
+// The probe itself is the server engine's too (its test has every path);
+// here the reception's own texts, its elevation rule (asked only without
+// full rights) and what each outcome does to bBroadcastRecv.
+TEST(BroadcastReception, ATakenPort123AsksToStopTheTimeService) {
+  const std::string question =
+      "NTP配信の受信ポート番号[123]が使用できません。\n\n[Windows Time サービス]と重複利用"
+      "している可能性がありますので、\n[Windows Time サービス]を一時停止します|4";
+  const std::string notice =
+      "NTP配信の受信ポート番号[123]が使用できません。\n\n※他のアプリが使用しています\n"
       "(利用するにはアプリを停止させてください)|0";
-  const std::string question = Text(
-      "NTP配信の受信ポート番号[%d]が使用できません。\n\n[Windows Time サービス]と重複利用"
-      "している可能性がありますので、\n[Windows Time サービス]を一時停止します|4", 123);
-  const std::string notice = Text(kNotice, 123);
-  const std::string elevation =
-      static_cast<const char*>(ElevationNoticeText("Windows Time サービスの停止には",
-                                                   "Windowsコマンドプロセッサ", nullptr)) +
-      std::string("|4");
-  const WORD other = FreePort();
-  enum { kNT, kVistaLimited, kWin9x };
+  const std::string elevation = static_cast<const char*>(ElevationNoticeText(
+                                    "Windows Time サービスの停止には", "Windowsコマンドプロセッサ", nullptr)) +
+                                std::string("|4");
   struct Case {
-    const char* name;
-    WORD port;
-    int system;
-    BOOL bServiceMode;
+    DWORD token;  // TokenElevationType on Vista
     std::deque<int> answers;
-    bool bStopFrees;
     BOOL bResult;
-    std::vector<std::string> boxes;
-    bool bStopped;
+    Texts boxes;
     int bRecvAfter;
   } cases[] = {
-      {"other port", other, kNT, FALSE, {IDYES}, true, FALSE, {Text(kNotice, other)}, false, 0},
-      {"answered No", 123, kNT, FALSE, {IDNO}, true, FALSE, {question, notice}, false, 0},
-      {"elevation refused", 123, kVistaLimited, FALSE, {IDYES, IDNO}, true, FALSE,
-       {question, elevation}, false, 1},
-      {"Yes", 123, kVistaLimited, FALSE, {IDYES, IDYES}, true, TRUE, {question, elevation}, true,
-       1},
-      {"service mode", 123, kNT, TRUE, {}, true, TRUE, {}, true, 1},
-      {"service mode, port stays taken", 123, kNT, TRUE, {}, false, FALSE, {}, true, 0},
-      {"Windows 9x", 123, kWin9x, FALSE, {IDYES}, true, FALSE, {notice}, false, 0},
+      {3, {IDNO}, FALSE, {question, notice}, 0},
+      {3, {IDYES, IDNO}, FALSE, {question, elevation}, 1},  // elevation refused: the setting stays
+      {3, {IDYES, IDYES}, TRUE, {question, elevation}, 1},
+      {2, {IDYES}, TRUE, {question}, 1},  // elevated already: no elevation notice
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    CUDPSocket holder;
-    ASSERT_TRUE(holder.Open(c.port, DWORD{0}));
+    // The fake "net stop w32time" frees the port.
+    struct CStoppingSystemApi : CFakeSystemApi {
+      BOOL ShellExecuteEx(SHELLEXECUTEINFOA* info) override {
+        holder.Close();
+        return CFakeSystemApi::ShellExecuteEx(info);
+      }
+      CUDPSocket holder;
+    } fake;
+    ASSERT_TRUE(fake.holder.Open(123, DWORD{0}));
+    fake.SetVista(c.token);
     CReceptionFixture f;
-    CStoppingSystemApi fake;
-    if (c.system == kVistaLimited) fake.SetVista(3);
-    if (c.system == kWin9x) fake.SetWindows9x();
-    fake.pFreed = c.bStopFrees ? &holder : nullptr;
-    f.settings.nBroadcastRecvPortNo = c.port;
-    f.reception.bServiceMode = c.bServiceMode;
+    f.settings.nBroadcastRecvPortNo = 123;
     f.prompt.answers = c.answers;
     EXPECT_EQ(c.bResult, f.reception.EnableBroadcastRecv(TRUE));
     EXPECT_EQ(c.boxes, f.prompt.texts);
     EXPECT_EQ(c.bRecvAfter, f.settings.bBroadcastRecv);
-    ASSERT_EQ(c.bStopped ? 1u : 0u, fake.shellCalls.size());
-    if (c.bStopped) {
-      EXPECT_EQ("runas|cmd.exe|/c net stop w32time||5|64", fake.shellCalls[0].Text());
-      EXPECT_EQ(std::vector<DWORD>{INFINITE}, fake.waits);
-    }
-    EXPECT_EQ(c.bResult != FALSE, f.reception.pRecver.Get() != nullptr);
+    EXPECT_EQ(c.bResult ? 1u : 0u, fake.shellCalls.size());
     if (c.bResult) {
       EXPECT_TRUE(WaitUntil([] { return !PortFree(123); }, 5000));  // the listener has it
       f.reception.EnableBroadcastRecv(FALSE);
@@ -225,8 +198,8 @@ TEST(BroadcastReception, TakenPortsAskStopTheTimeServiceOrGiveUp) {
 // taken, while it delivers. Every listener is freed exactly once, none
 // delivers into an owner that has switched it off, and no stop hangs.
 TEST(BroadcastReception, StopRacesNeitherLeakNorTouchTheOwnerAfterwards) {
-  // Virtual sleeps: a listener whose port is taken gives up at once.
-  CManualClock clock(SYSTEMTIME{2024, 5, 3, 1, 9, 0, 0, 0});
+  const int kCycles = 1000;
+  CManualClock clock(MakeSystemTime(2024, 5, 3, 9));  // virtual sleeps: a taken port is given up at once
   CClockInstaller installer(&clock);
   CRecordingHost host;
   CTimeCorrection correction(&host);
@@ -234,7 +207,6 @@ TEST(BroadcastReception, StopRacesNeitherLeakNorTouchTheOwnerAfterwards) {
   WORD port = FreePort();
   CUDPSocket holder;
   ASSERT_TRUE(holder.Create(SOCK_DGRAM));
-
   std::atomic<bool> bSending{true};
   std::thread sender([&] {
     CUDPSocket s;
@@ -250,25 +222,20 @@ TEST(BroadcastReception, StopRacesNeitherLeakNorTouchTheOwnerAfterwards) {
       if (i % 16 == 0) GetWin32Clock()->Sleep(0);
     }
   });
-
   g_created = g_deleted = 0;
   std::mt19937 random(7);
   std::vector<std::unique_ptr<CTestReception>> stopped;
   int delivered = 0, endedByItself = 0;
   DWORD longestStop = 0;
-  for (int i = 0; i < 2000; ++i) {
-    bool bTaken = i >= 1000;
-    if (i == 1000) {
-      EXPECT_TRUE(holder.Bind(port, 0));
-    }
+  for (int i = 0; i < kCycles; ++i) {
+    bool bTaken = i >= kCycles / 2;
+    EXPECT_TRUE(i != kCycles / 2 || holder.Bind(port, 0));
     auto owner = std::make_unique<CTestReception>(&settings, &correction, nullptr, nullptr);
     owner->StartRecver(port);
     NTP_BROADCAST b;
-    if (i % 10 == 0) {
-      // Now and then the listener gets as far as it can before the stop.
+    if (i % 10 == 0) {  // now and then the listener gets as far as it can before the stop
       if (bTaken && WaitUntil([&] { return owner->pRecver.Get() == nullptr; }, 2000)) ++endedByItself;
-      if (!bTaken && WaitUntil([&] { return owner->slotBroadcast.Take(&b) != FALSE; }, 2000))
-        ++delivered;
+      if (!bTaken && WaitUntil([&] { return owner->slotBroadcast.Take(&b) != FALSE; }, 2000)) ++delivered;
     } else if (int pause = static_cast<int>(random() % 4)) {
       GetWin32Clock()->Sleep(pause - 1);
     }
@@ -283,21 +250,19 @@ TEST(BroadcastReception, StopRacesNeitherLeakNorTouchTheOwnerAfterwards) {
   sender.join();
   ASSERT_TRUE(WaitUntil([] { return g_deleted.load() == g_created.load(); }, 10000));
   GetWin32Clock()->Sleep(50);
-  EXPECT_EQ(2000, g_deleted.load());
+  EXPECT_EQ(kCycles, g_deleted.load());
   int late = 0;
-  for (auto& owner : stopped) {
-    NTP_BROADCAST b;
-    if (owner->slotBroadcast.Take(&b)) ++late;
-  }
+  NTP_BROADCAST b;
+  for (auto& owner : stopped) late += owner->slotBroadcast.Take(&b) ? 1 : 0;
   EXPECT_EQ(0, late);
-  EXPECT_EQ(100, delivered);
-  EXPECT_EQ(100, endedByItself);
+  EXPECT_EQ(kCycles / 20, delivered);
+  EXPECT_EQ(kCycles / 20, endedByItself);
   EXPECT_LT(longestStop, 3000u);
 }
 
-// Random datagrams of 0 to 600 bytes (among them about 150 of 48 bytes in
-// other Modes) with a valid broadcast in every batch: exactly the 48-byte
-// Mode-5 ones are announced.
+// Random datagrams of 0 to 600 bytes (some of 48 bytes in other modes) with
+// a valid broadcast in every batch: exactly the 48-byte mode-5 ones are
+// announced. (The responder's test sends 100,000 through the same receive.)
 TEST(BroadcastReception, FuzzedDatagrams) {
   CReceptionFixture f;
   f.settings.nAllowance = 0x7FFFFFFF;
@@ -308,9 +273,9 @@ TEST(BroadcastReception, FuzzedDatagrams) {
   std::mt19937 random(20240501);
   BYTE data[600];
   int expected = 0;
-  for (int sent = 0; sent < 100000;) {
+  for (int sent = 0; sent < 20000;) {
     for (int k = 0; k < 50; ++k, ++sent) {
-      int length = k == 25 ? 48 : static_cast<int>(random() % 601);
+      int length = k == 25 || k == 30 ? 48 : static_cast<int>(random() % 601);
       for (int j = 0; j < length; ++j) data[j] = static_cast<BYTE>(random());
       if (k == 25) data[0] = static_cast<BYTE>((data[0] & ~7) | 5);
       if (length == 48 && (data[0] & 7) == 5) ++expected;

@@ -28,6 +28,28 @@ class CTempFolder {
     WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(h);
   }
+  // The bytes of a file (read while others may write it), "<missing>" without one.
+  std::string Get(const std::string& relative) const {
+    HANDLE h = CreateFileA((sPath + relative).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string bytes;
+    char buffer[65536];
+    DWORD n = 0;
+    while (ReadFile(h, buffer, sizeof(buffer), &n, nullptr) && n > 0) bytes.append(buffer, n);
+    CloseHandle(h);
+    return bytes;
+  }
+  // The number of plain files in the folder.
+  int Count() const {
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((sPath + "*").c_str(), &found);
+    int n = 0;
+    for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &found))
+      n += !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+    return n;
+  }
 
  private:
   static void Remove(const std::string& folder) {  // folder ends in a backslash

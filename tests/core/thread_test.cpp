@@ -1,13 +1,7 @@
 #include "core/thread.h"
-
-#include <gtest/gtest.h>
-
-#include <atomic>
-
-#include "support/socket_helpers.h"
+#include "support/suite.h"
 
 namespace {
-
 std::atomic<int> g_deleted{0};
 
 // A thread whose body either returns at once or runs until stopped, with
@@ -27,16 +21,14 @@ class CTestThread : public CThread {
     WaitForEnd(1000);
     ReleaseOwner();
   }
-  bool bEndAtOnce;
-  bool bStart;
+  bool bEndAtOnce, bStart;
   std::atomic<bool> bRunning{true};
   std::atomic<int> nRuns{0};
 };
-
 }  // namespace
 
 TEST(Thread, LifecycleAndResults) {
-  CTestThread t(true);
+  CTestThread t(true), s(true);
   EXPECT_TRUE(t.Create(1));
   EXPECT_TRUE(t.Create(1));  // a thread exists: nothing more happens
   ASSERT_TRUE(t.WaitForEnd(5000));
@@ -45,28 +37,22 @@ TEST(Thread, LifecycleAndResults) {
   EXPECT_EQ(nullptr, t.hThread);
   EXPECT_EQ(0u, t.dwThreadId);
   EXPECT_EQ(7, t.nExitCode);
-
-  // Created suspended, nothing runs until Resume.
-  CTestThread s(true);
-  ASSERT_TRUE(s.Create(0));
+  ASSERT_TRUE(s.Create(0));  // created suspended: nothing runs until Resume
   EXPECT_FALSE(s.WaitForEnd(50));
   EXPECT_EQ(0, s.nRuns.load());
-  EXPECT_TRUE(s.Resume());
-  EXPECT_TRUE(s.Resume());
+  EXPECT_TRUE(s.Resume() && s.Resume());
   ASSERT_TRUE(s.WaitForEnd(5000));
   EXPECT_EQ(1, s.nRuns.load());
 }
 
-TEST(Thread, RefusedStartStillDeletesItself) {
+TEST(Thread, ARefusedStartStillDeletesItselfAndDeletingARunningThreadEndsIt) {
   g_deleted = 0;
-  auto* t = new CTestThread(true, false);
-  t->bAutoDelete = TRUE;
-  ASSERT_TRUE(t->Create(1));
-  t->Stop();  // owner lets go; the object must be freed by one side
+  auto* refused = new CTestThread(true, false);
+  refused->bAutoDelete = TRUE;
+  ASSERT_TRUE(refused->Create(1));
+  refused->Stop();  // the owner lets go; one side must free the object
   EXPECT_TRUE(WaitUntil([] { return g_deleted.load() == 1; }, 5000));
-}
 
-TEST(Thread, DeletingARunningThreadEndsItWithCodeZero) {
   auto* t = new CTestThread(false);
   ASSERT_TRUE(t->Create(1));
   HANDLE h = nullptr;

@@ -11,18 +11,11 @@ Shift-JIS in the scripts.
 
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "system"))
 from peers import wine  # noqa: E402
-
-failures = []
-
-
-def win(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
 def write_script(path, lines, newline="\r\n", last_newline=True):
@@ -38,22 +31,14 @@ def parameters(command_line):
 
 
 def run_tarvik(label, tarvik, args, cwd, record, sleep_ms, expected):
-    """Runs the launcher from cwd and compares the probes' (folder, parameters)
-    in start order. Output goes to a file: Wine's helper processes would keep
-    a pipe open for seconds after the launcher has ended."""
+    """Runs the launcher from cwd; the probes' (folder, parameters) in start order."""
     if os.path.exists(record):
         os.remove(record)
-    env = dict(os.environ, TARVIK_PROBE_LOG=win(record), TARVIK_PROBE_SLEEP=str(sleep_ms))
-    with open(record + ".out", "wb") as out:
-        rc = subprocess.run([os.path.join(wine.build_dir(), "wine-run.sh"), tarvik] + args, cwd=cwd,
-                            env=env, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT,
-                            timeout=120).returncode
-    lines = []
-    if os.path.exists(record):
-        with open(record, "rb") as f:
-            lines = [line.split("\t") for line in f.read().decode("cp932").split("\r\n")[:-1]]
-    starts, last_end = [], 0
-    for i, fields in enumerate(lines):
+    rc = wine.run(tarvik, *args, cwd=cwd, env={"TARVIK_PROBE_LOG": wine.windows_path(record),
+                                               "TARVIK_PROBE_SLEEP": str(sleep_ms)}).returncode
+    failures, starts, last_end = [], [], 0
+    lines = open(record, "rb").read().decode("cp932").split("\r\n")[:-1] if os.path.exists(record) else []
+    for i, fields in enumerate(line.split("\t") for line in lines):
         if fields[0] != ("begin", "end")[i % 2]:
             failures.append("%s: record %d is %r: programs overlapped" % (label, i, fields))
             break
@@ -65,27 +50,22 @@ def run_tarvik(label, tarvik, args, cwd, record, sleep_ms, expected):
     print("%s: exit code %d, %d programs started" % (label, rc, len(starts)))
     if rc != 0:
         failures.append("%s: exit code %d, expected 0" % (label, rc))
-    for i in range(max(len(starts), len(expected))):
-        got = starts[i] if i < len(starts) else None
-        want = expected[i] if i < len(expected) else None
-        if got != want:
-            failures.append("%s: start %d was %r, expected %r" % (label, i, got, want))
+    if starts != expected:
+        failures.append("%s: started %r, expected %r" % (label, starts, expected))
+    return failures
 
 
 def main():
     probe = wine.program("tests/launcher/probe.exe")
     with tempfile.TemporaryDirectory(prefix="tarvik_") as root:
         inst, caller = os.path.join(root, "inst"), os.path.join(root, "caller")
-        for folder in ("with blank", "sub", "表示"):
-            os.makedirs(os.path.join(inst, folder))
-        os.makedirs(caller)
+        for folder in (inst + "/with blank", inst + "/sub", inst + "/表示", caller):
+            os.makedirs(folder)
         tarvik = shutil.copy(wine.program("launcher/Tarvik.exe"), inst)
-        for name in ("probe.exe", "xy.exe", ";probe.exe", "with blank/probe b.exe", "sub/probe.exe",
-                     "表示/ソフト.exe"):
+        for name in ("probe.exe", "xy.exe", ";probe.exe", "with blank/probe b.exe", "sub/probe.exe", "表示/ソフト.exe"):
             shutil.copy(probe, os.path.join(inst, name))
         record = os.path.join(root, "record.txt")
-        I = win(inst)
-
+        I = wine.windows_path(inst)
         write_script(os.path.join(caller, "a.txt"), ["probe.exe decoy"])  # must not be used
         write_script(os.path.join(inst, "a.txt"), [
             "probe.exe a1",
@@ -103,23 +83,20 @@ def main():
             "probe.exe a-last",                    # no line end
         ], last_newline=False)
         write_script(os.path.join(inst, "b.txt"), [
-            "probe.exe b1", '表示\\ソフト.exe 表 "ソ ソ"', '"%s\\表示\\ソフト.exe"' % I, "probe.exe b2",
-        ], newline="\n")
+            "probe.exe b1", '表示\\ソフト.exe 表 "ソ ソ"', '"%s\\表示\\ソフト.exe"' % I, "probe.exe b2"], newline="\n")
         write_script(os.path.join(inst, "表示", "ソ.txt"), ["probe.exe sjis-script"])
         write_script(os.path.join(inst, "c.txt"), ["probe.exe c1"])
 
-        run_tarvik("a missing b 表示\\ソ", tarvik, ["a.txt", "missing.txt", "b.txt", "表示\\ソ.txt"],
-                   caller, record, 300, [
-                       (I, "a1"), (I, "not-a-comment"), (I, "a3"), (I, ""),
-                       (I + "\\with blank", '-q "file name.txt"'), (I + "\\with blank", 'rel "x"'),
-                       (I, ""), (I + "\\sub", " two  blanks "), (I, "a-last"),
-                       (I, "b1"), (I + "\\表示", '表 "ソ ソ"'), (I, ""), (I, "b2"),
-                       (I, "sjis-script")])
+        failures = run_tarvik("a missing b 表示\\ソ", tarvik, ["a.txt", "missing.txt", "b.txt", "表示\\ソ.txt"],
+                              caller, record, 300, [
+                                  (I, "a1"), (I, "not-a-comment"), (I, "a3"), (I, ""),
+                                  (I + "\\with blank", '-q "file name.txt"'), (I + "\\with blank", 'rel "x"'),
+                                  (I, ""), (I + "\\sub", " two  blanks "), (I, "a-last"),
+                                  (I, "b1"), (I + "\\表示", '表 "ソ ソ"'), (I, ""), (I, "b2"), (I, "sjis-script")])
         # Wine's token is elevated: "/ADMIN" runs the scripts here; "/admin" later is a name.
-        run_tarvik("/ADMIN c /admin c", tarvik, ["/ADMIN", "c.txt", "/admin", "c.txt"], caller, record,
-                   0, [(I, "c1"), (I, "c1")])
-        run_tarvik("no arguments", tarvik, [], caller, record, 0, [])
-
+        failures += run_tarvik("/ADMIN c /admin c", tarvik, ["/ADMIN", "c.txt", "/admin", "c.txt"], caller, record,
+                               0, [(I, "c1"), (I, "c1")])
+        failures += run_tarvik("no arguments", tarvik, [], caller, record, 0, [])
     for text in failures:
         print("FAIL: " + text)
     return 1 if failures else 0

@@ -8,20 +8,15 @@ namespace {
 CFakeSystemApi* g_current = nullptr;
 
 // Handles the fake hands out; never real kernel objects.
-HMODULE const kAdvapi = reinterpret_cast<HMODULE>(0x7A000001);
-HMODULE const kShellLib = reinterpret_cast<HMODULE>(0x7A000002);
-HMODULE const kKernel = reinterpret_cast<HMODULE>(0x7A000003);
-HMODULE const kFakeShell32 = reinterpret_cast<HMODULE>(0x7A000004);
-HMODULE const kFakeShfolder = reinterpret_cast<HMODULE>(0x7A000005);
-HANDLE const kProcess = reinterpret_cast<HANDLE>(0x7B000001);
-HANDLE const kToken = reinterpret_cast<HANDLE>(0x7B000002);
-HANDLE const kChild = reinterpret_cast<HANDLE>(0x7B000003);
+template <class T>
+T Fake(int n) { return reinterpret_cast<T>(static_cast<INT_PTR>(0x7A000000 + n)); }
+HMODULE const kAdvapi = Fake<HMODULE>(1), kShellLib = Fake<HMODULE>(2), kKernel = Fake<HMODULE>(3),
+              kShell32 = Fake<HMODULE>(4), kShfolder = Fake<HMODULE>(5);
+HANDLE const kProcess = Fake<HANDLE>(6), kToken = Fake<HANDLE>(7), kChild = Fake<HANDLE>(8);
 
+bool IsFake(const void* h) { return h >= Fake<void*>(1) && h <= Fake<void*>(8); }
 std::string Text(const char* s) { return s ? s : ""; }
-
-BOOL IsFake(HANDLE h) {
-  return h == kProcess || h == kToken || h == kChild;
-}
+bool Is(const char* a, const char* b) { return lstrcmpiA(a, b) == 0; }
 }  // namespace
 
 std::string CFakeSystemApi::ShellCall::Text() const {
@@ -29,36 +24,24 @@ std::string CFakeSystemApi::ShellCall::Text() const {
          std::to_string(mask);
 }
 
-CFakeSystemApi::CFakeSystemApi() {
-  pPrevious = SetSystemApi(this);
+CFakeSystemApi::CFakeSystemApi() : pPrevious(SetSystemApi(this)), pPreviousFake(g_current) {
   g_current = this;
 }
 
 CFakeSystemApi::~CFakeSystemApi() {
   SetSystemApi(pPrevious);
-  if (g_current == this) g_current = nullptr;
+  g_current = pPreviousFake;
 }
 
-CFakeSystemApi* CFakeSystemApi::Current() { return g_current; }
-
-void CFakeSystemApi::SetWindowsXP() {
-  dwMajor = 5, dwMinor = 1, dwPlatform = VER_PLATFORM_WIN32_NT;
-}
-void CFakeSystemApi::SetWindows9x() {
-  dwMajor = 4, dwMinor = 10, dwPlatform = VER_PLATFORM_WIN32_WINDOWS;
-}
-void CFakeSystemApi::SetVista(DWORD elevationType) {
-  dwMajor = 6, dwMinor = 0, dwPlatform = VER_PLATFORM_WIN32_NT;
-  dwElevationType = elevationType;
+BOOL CFakeSystemApi::Fail(BOOL bFail) {
+  if (bFail) SetLastError(dwFailError);
+  return bFail;
 }
 
 BOOL CFakeSystemApi::GetVersionEx(OSVERSIONINFOA* info) {
-  if (bFailGetVersion) {
-    SetLastError(dwFailError);
-    return FALSE;
-  }
+  if (Fail(bFailGetVersion)) return FALSE;
   info->dwMajorVersion = dwMajor;
-  info->dwMinorVersion = dwMinor;
+  info->dwMinorVersion = dwMajor == 4 ? 10 : dwMajor == 5 ? 1 : 0;
   info->dwPlatformId = dwPlatform;
   info->dwBuildNumber = 1;
   info->szCSDVersion[0] = 0;
@@ -66,107 +49,71 @@ BOOL CFakeSystemApi::GetVersionEx(OSVERSIONINFOA* info) {
 }
 
 HMODULE CFakeSystemApi::LoadSystemLibrary(const char* name) {
-  if (lstrcmpiA(name, "ADVAPI32.DLL") == 0) {
-    ++nLoadedLibraries;
-    return kAdvapi;
-  }
-  if (lstrcmpiA(name, "shell32.dll") == 0 || lstrcmpiA(name, "shfolder.dll") == 0) {
+  HMODULE module = nullptr;
+  if (Is(name, "ADVAPI32.DLL")) {
+    module = kAdvapi;
+  } else if (Is(name, "shell32.dll") || Is(name, "shfolder.dll")) {
     loadedShellLibraries.push_back(name);
-    if (bFakeShellFolders && !bMissingShellFolders) {
-      ++nLoadedLibraries;
-      return lstrcmpiA(name, "shell32.dll") == 0 ? kFakeShell32 : kFakeShfolder;
-    }
-    if (bMissingShellFolders) {
-      ++nLoadedLibraries;
-      return kShellLib;
-    }
-    HMODULE real = LoadSystemFolderLibrary(name);
-    if (real) ++nLoadedLibraries;
-    return real;
+    if (bMissingShellFolders) module = kShellLib;
+    else if (bFakeShellFolders) module = Is(name, "shell32.dll") ? kShell32 : kShfolder;
   }
-  HMODULE real = LoadSystemFolderLibrary(name);
-  if (real) ++nLoadedLibraries;
-  return real;
+  if (!module) module = LoadSystemFolderLibrary(name);
+  if (module) ++nLoadedLibraries;
+  return module;
 }
 
 HMODULE CFakeSystemApi::GetModuleHandle(const char* name) {
-  if (lstrcmpiA(name, "KERNEL32") == 0) return kKernel;
-  return ::GetModuleHandleA(name);
+  return Is(name, "KERNEL32") ? kKernel : ::GetModuleHandleA(name);
 }
 
 FARPROC CFakeSystemApi::GetProcAddress(HMODULE module, const char* name) {
+  auto named = [name](const char* wanted) { return strcmp(name, wanted) == 0; };
   if (module == kAdvapi) {
     if (bMissingTokenApi) return nullptr;
-    if (strcmp(name, "OpenProcessToken") == 0)
-      return AsProc(&FakeOpenProcessToken);
-    if (strcmp(name, "GetTokenInformation") == 0)
-      return AsProc(&FakeGetTokenInformation);
-    return nullptr;
+    if (named("OpenProcessToken")) return AsProc(&OpenProcessToken);
+    return named("GetTokenInformation") ? AsProc(&GetTokenInformation) : nullptr;
   }
-  if (module == kFakeShell32 || module == kFakeShfolder) {
-    BOOL bShell32 = module == kFakeShell32;
+  if (module == kShell32 || module == kShfolder) {
+    BOOL bShell32 = module == kShell32;
     sLookupLibrary = bShell32 ? "shell32" : "shfolder";
-    if (strcmp(name, "SHGetSpecialFolderPathA") == 0 && bShell32 && bShell32HasSpecialFolderPath)
-      return AsProc(&FakeSpecialFolderPath);
-    if (strcmp(name, "SHGetFolderPathA") == 0 && (!bShell32 || bShell32HasFolderPath))
-      return AsProc(&FakeFolderPath);
+    if (named("SHGetSpecialFolderPathA") && bShell32 && bShell32HasSpecialFolderPath)
+      return AsProc(&SpecialFolderPath);
+    if (named("SHGetFolderPathA") && (!bShell32 || bShell32HasFolderPath)) return AsProc(&FolderPath);
     return nullptr;
   }
-  if (module == kKernel) {
-    if (bHaveRegisterServiceProcess && strcmp(name, "RegisterServiceProcess") == 0)
-      return AsProc(&FakeRegisterServiceProcess);
-    return nullptr;
-  }
-  if (module == kShellLib) return nullptr;
-  return ::GetProcAddress(module, name);
+  if (module == kKernel)
+    return bHaveRegisterServiceProcess && named("RegisterServiceProcess") ? AsProc(&RegisterServiceProcess)
+                                                                           : nullptr;
+  return module == kShellLib ? nullptr : ::GetProcAddress(module, name);
 }
 
 BOOL CFakeSystemApi::FreeLibrary(HMODULE module) {
   --nLoadedLibraries;
-  if (module == kAdvapi || module == kShellLib || module == kFakeShell32 || module == kFakeShfolder)
-    return TRUE;
-  return ::FreeLibrary(module);
+  return IsFake(module) ? TRUE : ::FreeLibrary(module);
 }
 
 HANDLE CFakeSystemApi::GetCurrentProcess() { return kProcess; }
 
 BOOL CFakeSystemApi::CloseHandle(HANDLE handle) {
-  if (bFailCloseHandle) {
-    SetLastError(dwFailError);
-    return FALSE;
-  }
-  if (IsFake(handle)) return TRUE;
-  return ::CloseHandle(handle);
+  if (Fail(bFailCloseHandle)) return FALSE;
+  return IsFake(handle) ? TRUE : ::CloseHandle(handle);
 }
 
 DWORD CFakeSystemApi::GetModuleFileName(char* buffer, DWORD size) {
-  if (bFailModuleFileName || size == 0) {
-    SetLastError(dwFailError);
-    return 0;
-  }
+  if (Fail(bFailModuleFileName || size == 0)) return 0;
   lstrcpynA(buffer, sModulePath.c_str(), static_cast<int>(size));
   return static_cast<DWORD>(lstrlenA(buffer));
 }
 
 DWORD CFakeSystemApi::GetCurrentDirectory(DWORD size, char* buffer) {
-  if (bFailCurrentDirectory || size == 0) {
-    SetLastError(dwFailError);
-    return 0;
-  }
+  if (Fail(bFailCurrentDirectory || size == 0)) return 0;
   lstrcpynA(buffer, sCurrentDirectory.c_str(), static_cast<int>(size));
   return static_cast<DWORD>(lstrlenA(buffer));
 }
 
 BOOL CFakeSystemApi::ShellExecuteEx(SHELLEXECUTEINFOA* info) {
-  ShellCall call;
-  call.verb = Text(info->lpVerb);
-  call.file = Text(info->lpFile);
-  call.parameters = Text(info->lpParameters);
-  call.directory = Text(info->lpDirectory);
-  call.show = info->nShow;
-  call.mask = info->fMask;
-  shellCalls.push_back(call);
-  if (bPassThrough) return ::ShellExecuteExA(info);
+  shellCalls.push_back({Text(info->lpVerb), Text(info->lpFile), Text(info->lpParameters),
+                        Text(info->lpDirectory), info->nShow, info->fMask});
   if (bFailShell) {
     SetLastError(ERROR_CANCELLED);
     info->hProcess = nullptr;
@@ -177,20 +124,6 @@ BOOL CFakeSystemApi::ShellExecuteEx(SHELLEXECUTEINFOA* info) {
   return TRUE;
 }
 
-HINSTANCE CFakeSystemApi::ShellExecute(HWND owner, const char* verb, const char* file,
-                                       const char* parameters, const char* directory, int show) {
-  ShellCall call;
-  call.verb = Text(verb);
-  call.file = Text(file);
-  call.parameters = Text(parameters);
-  call.directory = Text(directory);
-  call.show = show;
-  call.extended = FALSE;
-  shellCalls.push_back(call);
-  if (bPassThrough) return ::ShellExecuteA(owner, verb, file, parameters, directory, show);
-  return reinterpret_cast<HINSTANCE>(bFailShell ? 2 : 33);
-}
-
 DWORD CFakeSystemApi::WaitForSingleObject(HANDLE handle, DWORD ms) {
   if (!IsFake(handle)) return ::WaitForSingleObject(handle, ms);
   waits.push_back(ms);
@@ -198,49 +131,33 @@ DWORD CFakeSystemApi::WaitForSingleObject(HANDLE handle, DWORD ms) {
 }
 
 int CFakeSystemApi::MessageBox(HWND owner, const char* text, const char* caption, UINT type) {
-  Box box;
-  box.text = Text(text);
-  box.caption = Text(caption);
-  box.type = type;
-  box.owner = owner;
-  boxes.push_back(box);
-  if (!answers.empty()) {
-    int answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
-}
-
-BOOL WINAPI CFakeSystemApi::FakeOpenProcessToken(HANDLE process, DWORD access, HANDLE* token) {
-  CFakeSystemApi* api = g_current;
-  if (!api || api->bFailOpenToken) {
-    SetLastError(api ? api->dwFailError : ERROR_ACCESS_DENIED);
-    return FALSE;
-  }
-  *token = kToken;
-  return TRUE;
-}
-
-BOOL WINAPI CFakeSystemApi::FakeGetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS cls,
-                                                    void* info, DWORD size, DWORD* returned) {
-  CFakeSystemApi* api = g_current;
-  if (!api || api->bFailTokenInfo || cls != TokenElevationType || size < sizeof(DWORD)) {
-    SetLastError(api ? api->dwFailError : ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  *static_cast<DWORD*>(info) = api->dwElevationType;
-  if (returned) *returned = sizeof(DWORD);
-  return TRUE;
+  boxes.push_back({Text(text), Text(caption), type, owner});
+  if (answers.empty()) return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
+  int answer = answers.front();
+  answers.pop_front();
+  return answer;
 }
 
 const char* CFakeSystemApi::GetCommandLine() {
   return sCommandLine.empty() ? CSystemApi::GetCommandLine() : sCommandLine.c_str();
 }
 
-BOOL WINAPI CFakeSystemApi::FakeSpecialFolderPath(HWND owner, char* path, int csidl, BOOL create) {
+BOOL WINAPI CFakeSystemApi::OpenProcessToken(HANDLE, DWORD, HANDLE* token) {
+  if (g_current->Fail(g_current->bFailOpenToken)) return FALSE;
+  *token = kToken;
+  return TRUE;
+}
+
+BOOL WINAPI CFakeSystemApi::GetTokenInformation(HANDLE, TOKEN_INFORMATION_CLASS cls, void* info,
+                                                DWORD size, DWORD* returned) {
+  if (g_current->Fail(g_current->bFailTokenInfo || cls != TokenElevationType || size < 4)) return FALSE;
+  *static_cast<DWORD*>(info) = g_current->dwElevationType;
+  if (returned) *returned = sizeof(DWORD);
+  return TRUE;
+}
+
+BOOL WINAPI CFakeSystemApi::SpecialFolderPath(HWND, char* path, int csidl, BOOL create) {
   CFakeSystemApi* api = g_current;
-  if (!api) return FALSE;
   api->folderCalls.push_back(api->sLookupLibrary + " SHGetSpecialFolderPathA " +
                              std::to_string(csidl) + " " + std::to_string(create));
   if (api->bFailSpecialFolderPath) return FALSE;
@@ -248,10 +165,8 @@ BOOL WINAPI CFakeSystemApi::FakeSpecialFolderPath(HWND owner, char* path, int cs
   return TRUE;
 }
 
-HRESULT WINAPI CFakeSystemApi::FakeFolderPath(HWND owner, int csidl, HANDLE token, DWORD flags,
-                                              char* path) {
+HRESULT WINAPI CFakeSystemApi::FolderPath(HWND, int csidl, HANDLE, DWORD flags, char* path) {
   CFakeSystemApi* api = g_current;
-  if (!api) return E_FAIL;
   api->folderCalls.push_back(api->sLookupLibrary + " SHGetFolderPathA " + std::to_string(csidl) +
                              " " + std::to_string(flags));
   if (api->bFailFolderPath) return E_FAIL;
@@ -259,9 +174,7 @@ HRESULT WINAPI CFakeSystemApi::FakeFolderPath(HWND owner, int csidl, HANDLE toke
   return S_OK;
 }
 
-DWORD WINAPI CFakeSystemApi::FakeRegisterServiceProcess(DWORD processId, DWORD type) {
-  CFakeSystemApi* api = g_current;
-  if (!api) return 0;
-  api->serviceProcessCalls.push_back(std::to_string(processId) + " " + std::to_string(type));
+DWORD WINAPI CFakeSystemApi::RegisterServiceProcess(DWORD processId, DWORD type) {
+  g_current->serviceProcessCalls.push_back(std::to_string(processId) + " " + std::to_string(type));
   return 1;
 }

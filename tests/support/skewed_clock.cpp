@@ -1,31 +1,31 @@
-#include "support/skewed_clock.h"
+#include "support/manual_clock.h"
 
 #include "core/system_time.h"
 
 namespace {
-
-void Shift(SYSTEMTIME* st, LONGLONG ms) {
-  FILETIME ft;
-  if (!CSystemTime::ToFileTime(*st, &ft)) return;
-  FILETIME moved = U64ToFileTime(FileTimeToU64(ft) + ms * kFileTimePerMillisecond);
-  FileTimeToSystemTime(&moved, st);
+void ToSystemTime(ULONGLONG local, SYSTEMTIME* st, BOOL bUTC) {
+  FILETIME ft = U64ToFileTime(local), utc;
+  if (bUTC && LocalFileTimeToFileTime(&ft, &utc)) ft = utc;
+  FileTimeToSystemTime(&ft, st);
 }
-
 }  // namespace
 
-CSkewedClock::CSkewedClock(LONGLONG skewMs) : nSkewMs(skewMs) {
-  CSystemTime invalid;
-  stLastSet = invalid;
+CSkewedClock::CSkewedClock(LONGLONG skewMs) : nSkewMs(skewMs), stLastSet(CSystemTime()) {}
+
+ULONGLONG CSkewedClock::BaseLocal() {
+  SYSTEMTIME now;
+  FILETIME ft;
+  GetWin32Clock()->GetLocalTime(&now);
+  CSystemTime::ToFileTime(now, &ft);
+  return FileTimeToU64(ft);
 }
 
 void CSkewedClock::GetLocalTime(SYSTEMTIME* st) {
-  GetWin32Clock()->GetLocalTime(st);
-  Shift(st, nSkewMs.load());
+  ToSystemTime(BaseLocal() + nSkewMs.load() * kFileTimePerMillisecond, st, FALSE);
 }
 
 void CSkewedClock::GetSystemTime(SYSTEMTIME* st) {
-  GetWin32Clock()->GetSystemTime(st);
-  Shift(st, nSkewMs.load());
+  ToSystemTime(BaseLocal() + nSkewMs.load() * kFileTimePerMillisecond, st, TRUE);
 }
 
 BOOL CSkewedClock::SetLocalTime(const SYSTEMTIME* st) {
@@ -34,10 +34,8 @@ BOOL CSkewedClock::SetLocalTime(const SYSTEMTIME* st) {
     ++nSetCount;
     if (st) stLastSet = *st;
   }
-  FILETIME wanted, real;
-  SYSTEMTIME now;
-  GetWin32Clock()->GetLocalTime(&now);
-  if (!st || !CSystemTime::ToFileTime(*st, &wanted) || !CSystemTime::ToFileTime(now, &real)) {
+  FILETIME wanted;
+  if (!st || !CSystemTime::ToFileTime(*st, &wanted)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
@@ -45,15 +43,10 @@ BOOL CSkewedClock::SetLocalTime(const SYSTEMTIME* st) {
     SetLastError(error);
     return FALSE;
   }
-  LONGLONG diff = static_cast<LONGLONG>(FileTimeToU64(wanted)) -
-                  static_cast<LONGLONG>(FileTimeToU64(real));
+  LONGLONG diff = static_cast<LONGLONG>(FileTimeToU64(wanted) - BaseLocal());
   nSkewMs.store(diff / kFileTimePerMillisecond);
   return TRUE;
 }
-
-DWORD CSkewedClock::GetTickCount() { return GetWin32Clock()->GetTickCount(); }
-
-void CSkewedClock::Sleep(DWORD ms) { GetWin32Clock()->Sleep(ms); }
 
 int CSkewedClock::GetSetCount() const {
   std::lock_guard<std::mutex> guard(lock);
@@ -63,4 +56,30 @@ int CSkewedClock::GetSetCount() const {
 SYSTEMTIME CSkewedClock::GetLastSet() const {
   std::lock_guard<std::mutex> guard(lock);
   return stLastSet;
+}
+
+CManualClock::CManualClock(const SYSTEMTIME& local, DWORD ticks) : dwTicks(ticks) { SetLocal(local); }
+
+BOOL CManualClock::SetLocal(const SYSTEMTIME& local) {
+  FILETIME ft;
+  if (!CSystemTime::ToFileTime(local, &ft)) return FALSE;
+  nLocal.store(FileTimeToU64(ft));
+  nSkewMs.store(0);
+  return TRUE;
+}
+
+BOOL CManualClock::SetUTC(const SYSTEMTIME& utc) {
+  SYSTEMTIME local;
+  return SystemTimeUTCToLocal(&utc, &local) && SetLocal(local);
+}
+
+void CManualClock::Advance(DWORD ms) {
+  nLocal += static_cast<ULONGLONG>(ms) * kFileTimePerMillisecond;
+  dwTicks += ms;  // wraps like the real counter
+}
+
+void CManualClock::Sleep(DWORD ms) {
+  ++nSleepCount;
+  Advance(ms);
+  GetWin32Clock()->Sleep(0);  // lets other threads run, so a polling loop does not starve them
 }

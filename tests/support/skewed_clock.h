@@ -17,17 +17,19 @@ class CSkewedClock : public CClock {
   // after FailSetLocalTime(error), every value with that error; every call is
   // recorded either way.
   BOOL SetLocalTime(const SYSTEMTIME* st) override;
-  DWORD GetTickCount() override;
-  void Sleep(DWORD ms) override;
+  DWORD GetTickCount() override { return GetWin32Clock()->GetTickCount(); }
+  void Sleep(DWORD ms) override { GetWin32Clock()->Sleep(ms); }
 
   LONGLONG GetSkew() const { return nSkewMs.load(); }
   void SetSkew(LONGLONG ms) { nSkewMs.store(ms); }
   void FailSetLocalTime(DWORD error) { dwSetError.store(error); }  // 0 = succeed
-
   int GetSetCount() const;
   SYSTEMTIME GetLastSet() const;  // all 0xFFFF before the first call
 
- private:
+ protected:
+  // The unshifted local time in 100-ns units since 1601: the real one here.
+  virtual ULONGLONG BaseLocal();
+
   std::atomic<LONGLONG> nSkewMs;
   std::atomic<DWORD> dwSetError{0};
   mutable std::mutex lock;

@@ -1,6 +1,7 @@
 #pragma once
 // In-memory streams for tests: a reader serving a text (IsEOF follows the
-// read that returns 0) and a writer collecting what is written, with room
+// read that returns 0, or with bEarlyEnd the read of the last bytes; read
+// number nFailAt fails) and a writer collecting what is written, with room
 // for nRoom bytes (short writes after that).
 #include <string.h>
 
@@ -12,18 +13,20 @@
 
 class CTextReader : public CStreamReader {
  public:
-  explicit CTextReader(std::string t) : text(std::move(t)) {}
+  explicit CTextReader(std::string t, bool earlyEnd = false) : text(std::move(t)), bEarlyEnd(earlyEnd) {}
   int Read(void* pBuffer, int nCount) override {
+    if (++nReads == nFailAt) return -1;
     int n = (int)text.size() - nPos < nCount ? (int)text.size() - nPos : nCount;
     memcpy(pBuffer, text.data() + nPos, n);
     nPos += n;
-    if (n == 0) bEOF = TRUE;
+    if (n == 0 || (bEarlyEnd && nPos == (int)text.size())) bEOF = TRUE;
     return n;
   }
   BOOL IsOpen() const override { return TRUE; }
-  int WaitForData(int) override { return 1; }
+  int WaitForData(int) override { return 42; }
   std::string text;
-  int nPos = 0;
+  bool bEarlyEnd;
+  int nPos = 0, nReads = 0, nFailAt = 0;
 };
 
 class CTextWriter : public CStreamWriter {

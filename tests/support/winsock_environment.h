@@ -4,8 +4,10 @@
 //       ::testing::AddGlobalTestEnvironment(new CWinsockEnvironment);
 #include <gtest/gtest.h>
 
+#include "core/winsock_startup.h"
+
 class CWinsockEnvironment : public ::testing::Environment {
  public:
-  void SetUp() override;
-  void TearDown() override;
+  void SetUp() override { ASSERT_TRUE(StartupWinsock(1, 1)); }
+  void TearDown() override { CleanupWinsock(); }
 };

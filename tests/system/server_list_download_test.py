@@ -4,9 +4,9 @@ whose lines hold commas) and from a server of the test's own on 127.0.0.52:
 a 4-byte Location, a body short of its Content-Length, chunked bodies whole
 and cut, a body over the size limit. A complete list with an entry in a 2xx
 answer becomes "ntp_server.txt" (the previous one "ntp_server.old");
-anything else leaves every file as it was. (A reset after part of a body of
-unknown length fails too on Windows; Wine reports such a reset as an
-orderly end, so it is not shown here.)
+anything else leaves every file as it was. (A reset after
+part of a body of unknown length fails too on Windows; Wine reports such a
+reset as an orderly end, so it is not shown here.)
 """
 
 import http.server
@@ -15,12 +15,11 @@ import shutil
 import sys
 import tempfile
 import threading
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from peers import PeerUnavailable, unavailable  # noqa: E402
-from peers import nginx, wine  # noqa: E402
+from peers import run_checks  # noqa: E402
+from peers import nginx, process, wine  # noqa: E402
 
 FIRST, SECOND = "127.0.0.51", "127.0.0.52"
 LIST = '# served list\r\n"Served One",one.example\r\nTwo,two.example\r\n'.encode("cp932")
@@ -31,49 +30,26 @@ PREVIOUS = b"Previous,previous.example\r\n"
 CHAINS = (1, 9, 10)
 
 
-def chain_redirects(hosts):
-    """/cN/MAAA -> /cN/1 -> ... -> /list.txt: N redirects, alternating hosts."""
-    redirects = {"/empty/MAAA": hosts[1] + "/empty.txt", "/web/NAAA": hosts[1] + "/http.txt"}
-    for n in CHAINS:
-        steps = ["/c%d/MAAA" % n] + ["/c%d/%d" % (n, i) for i in range(1, n)]
-        for i, path in enumerate(steps):
-            target = "/list.txt" if i == n - 1 else steps[i + 1]
-            redirects[path] = hosts[(i + 1) % 2] + target
-    return redirects
-
-
 class Broken(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
 
     def log_message(self, *args):
         pass
 
-    def head(self, status, header=""):
-        self.wfile.write(("HTTP/1.1 %d X\r\n%s\r\n\r\n" % (status, header)).encode())
-
     def do_GET(self):
         mode = self.path.split("/")[1]
         self.close_connection = True
-        if mode == "short":
-            self.head(302, "Location: http")
-        elif mode == "cut":
-            self.head(200, "Content-Length: %d" % (len(LIST) + 100))
+        header = {"short": "Location: http", "cut": "Content-Length: %d" % (len(LIST) + 100),
+                  "big": "Content-Length: 2000000"}.get(mode, "Transfer-Encoding: chunked")
+        self.wfile.write(b"HTTP/1.1 %d X\r\n%s\r\n\r\n" % (302 if mode == "short" else 200, header.encode()))
+        if mode in ("cut", "big"):
             self.wfile.write(LIST)
         elif mode in ("chunked", "chunkcut"):
-            self.head(200, "Transfer-Encoding: chunked")
-            half = len(LIST) // 2
-            for part in (LIST[:half], LIST[half:]):
+            for part in (LIST[:len(LIST) // 2], LIST[len(LIST) // 2:]):
                 self.wfile.write(b"%x;ext=1\r\n" % len(part) + part + b"\r\n")
                 if mode == "chunkcut":
                     return
             self.wfile.write(b"0\r\n\r\n")
-        elif mode == "big":
-            self.head(200, "Content-Length: 2000000")
-            self.wfile.write(LIST)
-
-
-def windows_path(path):
-    return "Z:" + path.replace("/", "\\") + "\\"
 
 
 def run_case(name, base_url, expect_ok, protocol="ntp", served=LIST, first="Served One (one.example)"):
@@ -81,19 +57,16 @@ def run_case(name, base_url, expect_ok, protocol="ntp", served=LIST, first="Serv
     data = tempfile.mkdtemp(prefix="lists-")
     try:
         with open(os.path.join(data, "ntp_config.txt"), "wb") as f:
-            f.write(b"# MULTI SECTION CSV FORMAT\r\n\r\n[ NTP CLIENT SETTING ]\r\n"
-                    b"sProtocol,%s\r\nsServerListUrl,%s\r\n" % (protocol.encode(), base_url.encode()))
+            f.write(b"# MULTI SECTION CSV FORMAT\r\n\r\n[ NTP CLIENT SETTING ]\r\nsProtocol,%s\r\n"
+                    b"sServerListUrl,%s\r\n" % (protocol.encode(), base_url.encode()))
         with open(os.path.join(data, protocol + "_server.txt"), "wb") as f:
             f.write(PREVIOUS)
-        before = snapshot(data)
-        folder = "Z:" + data.replace("/", "\\") + "\\"
-        done = wine.run(wine.program("tests/system/server_list_probe.exe"), folder, folder,
-                        "--timeout", 15000, timeout=120)
+        wanted = snapshot(data)
+        folder = wine.windows_path(data) + "\\"
+        done = wine.run(wine.program("tests/system/server_list_probe.exe"), folder, folder, "--timeout", 15000)
         got = wine.key_values(done.stdout)
-        print("%-10s result %s, %s entries, %s ms" % (name, got.get("result"), got.get("count"),
-                                                     got.get("elapsed_ms")))
+        print("%-10s result %s, %s entries, %s ms" % (name, got.get("result"), got.get("count"), got.get("elapsed_ms")))
         failures = []
-        wanted = dict(before)
         if expect_ok:
             wanted.update({protocol + "_server.txt": served, protocol + "_server.old": PREVIOUS})
             if (got.get("entry.0"), got.get("selection")) != (first, "0"):
@@ -108,51 +81,50 @@ def run_case(name, base_url, expect_ok, protocol="ntp", served=LIST, first="Serv
 
 
 def snapshot(folder):
-    files = {}
-    for name in os.listdir(folder):
-        if name != "ntp_config.txt":
-            with open(os.path.join(folder, name), "rb") as f:
-                files[name] = f.read()
-    return files
+    return {name: open(os.path.join(folder, name), "rb").read() for name in os.listdir(folder)
+            if name != "ntp_config.txt"}
 
 
-def main():
-    started = time.monotonic()
+def check_nginx():
+    """/cN/MAAA -> /cN/1 -> ... -> /list.txt: N redirects, alternating hosts."""
     failures = []
+    ports = (process.free_port(FIRST), process.free_port(SECOND))
+    hosts = ("http://%s:%d" % (FIRST, ports[0]), "http://%s:%d" % (SECOND, ports[1]))
+    redirects = {"/empty/MAAA": hosts[1] + "/empty.txt", "/web/NAAA": hosts[1] + "/http.txt"}
+    for n in CHAINS:
+        steps = ["/c%d/MAAA" % n] + ["/c%d/%d" % (n, i) for i in range(1, n)] + ["/list.txt"]
+        redirects.update({steps[i]: hosts[(i + 1) % 2] + steps[i + 1] for i in range(n)})
     files = {"list.txt": LIST, "empty.txt": b"", "http.txt": HTTP_LIST, "e404.html": ERROR_PAGE,
              "e500.html": ERROR_PAGE}
     errors = {"statuses": {"/fail/MAAA": 500}, "error_pages": {404: "e404.html", 500: "e500.html"}}
+    with nginx.NginxServer(FIRST, ports=ports[:1], files=files, redirects=redirects, **errors), \
+            nginx.NginxServer(SECOND, ports=ports[1:], files=files, redirects=redirects):
+        for n in CHAINS:
+            failures += run_case("chain %d" % n, hosts[0] + "/c%d" % n, expect_ok=n < 10)
+        failures += run_case("http", hosts[0] + "/web/", True, "http", HTTP_LIST, "Web (http://web.example/)")
+        failures += run_case("empty", hosts[0] + "/empty", expect_ok=False)
+        failures += run_case("404 page", hosts[0] + "/missing", expect_ok=False)
+        failures += run_case("500 page", hosts[0] + "/fail", expect_ok=False)
+    return failures
+
+
+def check_broken_answers():
     broken = http.server.ThreadingHTTPServer((SECOND, 0), Broken)
     broken.daemon_threads = True
     thread = threading.Thread(target=broken.serve_forever, kwargs={"poll_interval": 0.05})
     thread.start()
-    odd = "http://%s:%d" % (SECOND, broken.server_address[1])
+    odd = "http://%s:%d/" % (SECOND, broken.server_address[1])
     try:
-        ports = (nginx.proc.free_port(FIRST), nginx.proc.free_port(SECOND))
-        hosts = ("http://%s:%d" % (FIRST, ports[0]), "http://%s:%d" % (SECOND, ports[1]))
-        redirects = chain_redirects(hosts)
-        with nginx.NginxServer(FIRST, ports=(ports[0],), files=files, redirects=redirects, **errors), \
-                nginx.NginxServer(SECOND, ports=(ports[1],), files=files, redirects=redirects):
-            for n in CHAINS:
-                failures += run_case("chain %d" % n, hosts[0] + "/c%d" % n, expect_ok=n < 10)
-            failures += run_case("http", hosts[0] + "/web/", expect_ok=True, protocol="http",
-                                 served=HTTP_LIST, first="Web (http://web.example/)")
-            failures += run_case("empty", hosts[0] + "/empty", expect_ok=False)
-            failures += run_case("404 page", hosts[0] + "/missing", expect_ok=False)
-            failures += run_case("500 page", hosts[0] + "/fail", expect_ok=False)
-        failures += run_case("chunked", odd + "/chunked", expect_ok=True)
-        for mode in ("short", "cut", "chunkcut", "big"):
-            failures += run_case(mode, odd + "/" + mode, expect_ok=False)
-    except PeerUnavailable as e:
-        return unavailable(e)
+        return sum((run_case(mode, odd + mode, mode == "chunked")
+                    for mode in ("chunked", "short", "cut", "chunkcut", "big")), [])
     finally:
         broken.shutdown()
         broken.server_close()
         thread.join(10)
-    for f in failures:
-        print("FAIL: " + f)
-    print("%d failures, %.1f s" % (len(failures), time.monotonic() - started))
-    return 1 if failures else 0
+
+
+def main():
+    return run_checks(check_nginx, check_broken_answers)
 
 
 if __name__ == "__main__":

@@ -20,12 +20,9 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from peers import wine  # noqa: E402
 
 # DLLs that Windows itself provides (XP and later).
-SYSTEM_DLLS = {
-    "advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll",
-    "msvcrt.dll", "ole32.dll", "oleaut32.dll", "shell32.dll", "shfolder.dll",
-    "shlwapi.dll", "user32.dll", "version.dll", "wininet.dll", "winmm.dll",
-    "ws2_32.dll", "wsock32.dll",
-}
+SYSTEM_DLLS = {"advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
+               "ole32.dll", "oleaut32.dll", "shell32.dll", "shfolder.dll", "shlwapi.dll", "user32.dll",
+               "version.dll", "wininet.dll", "winmm.dll", "ws2_32.dll", "wsock32.dll"}
 
 # What each program's properties page calls it, and the name of its version
 # in cmake/version.cmake.
@@ -64,54 +61,35 @@ def version_block(path):
             for key, value in expected.items() if shown.get(key) != value]
 
 
-def shipped_tree():
-    build = wine.build_dir()
-    with open(os.path.join(build, "CMakeCache.txt"), encoding="utf-8", errors="replace") as f:
-        runs_i686 = "mingw-i686.cmake" in f.read()
-    return build if runs_i686 else build.rstrip("/") + "-i686", runs_i686
-
-
-def headers(path):
-    """(file format, [imported DLL names]) from objdump."""
-    dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", path], capture_output=True,
-                          text=True, timeout=60)
-    fmt, dlls = "", []
-    for line in dump.stdout.splitlines():
-        if "file format" in line:
-            fmt = line.split("file format", 1)[1].strip()
-        elif line.strip().startswith("DLL Name:"):
-            dlls.append(line.split(":", 1)[1].strip())
-    return fmt, dlls
-
-
 def check(tree, runs_i686, relative, arguments):
     path = os.path.join(tree, relative)
     if not os.path.exists(path):
         return ["%s has not been built" % path]
+    dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", path], capture_output=True, text=True, timeout=60)
+    lines = dump.stdout.splitlines()
+    fmt = "".join(line.split("file format", 1)[1].strip() for line in lines if "file format" in line)
+    dlls = [line.split(":", 1)[1].strip() for line in lines if line.strip().startswith("DLL Name:")]
+    print("%s: %s, imports %s" % (relative, fmt, ", ".join(dlls)))
     failures = []
-    fmt, dlls = headers(path)
     if fmt != "pei-i386":
         failures.append("%s: file format %r, expected pei-i386 (PE32, Intel 80386)" % (relative, fmt))
-    foreign = [d for d in dlls if d.lower() not in SYSTEM_DLLS]
-    if foreign or not dlls:
+    if not dlls or any(d.lower() not in SYSTEM_DLLS for d in dlls):
         failures.append("%s: imports %s; only system DLLs are allowed" % (relative, dlls))
-    print("%s: %s, imports %s" % (relative, fmt, ", ".join(dlls)))
     failures += version_block(path)
     if runs_i686:
         done = wine.run(path, *arguments.split(), timeout=60)
         print("%s %s: started, exit code %d" % (relative, arguments, done.returncode))
         if done.returncode != 0:
-            failures.append("%s %s: exit code %d\n%s" % (relative, arguments, done.returncode,
-                                                         done.stderr))
+            failures.append("%s %s: exit code %d\n%s" % (relative, arguments, done.returncode, done.stderr))
     return failures
 
 
 def main():
-    tree, runs_i686 = shipped_tree()
-    failures = []
-    for spec in sys.argv[1:]:
-        relative, _, arguments = spec.partition("=")
-        failures += check(tree, runs_i686, relative, arguments)
+    build = wine.build_dir()
+    with open(os.path.join(build, "CMakeCache.txt"), encoding="utf-8", errors="replace") as f:
+        runs_i686 = "mingw-i686.cmake" in f.read()
+    tree = build if runs_i686 else build.rstrip("/") + "-i686"
+    failures = sum((check(tree, runs_i686, *spec.partition("=")[::2]) for spec in sys.argv[1:]), [])
     for f in failures:
         print("FAIL: " + f)
     return 1 if failures else 0

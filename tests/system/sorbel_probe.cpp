@@ -4,18 +4,14 @@
 // immediate broadcasts half a second apart, and stops the responder after
 // SECONDS or as soon as the file INI.stop exists. Prints key=value lines:
 // the message boxes it was shown (answered No / OK), response=, stop_ms=.
-#include <windows.h>
-
 #include <cstdio>
 #include <cstdlib>
 
-#include "base/char_string.h"
 #include "core/clock.h"
 #include "core/winsock_startup.h"
 #include "server/server_engine.h"
 
 namespace {
-
 class CPrintingPrompt : public CServerPrompt {
  public:
   int MessageBox(const char* text, UINT type) override {
@@ -26,9 +22,6 @@ class CPrintingPrompt : public CServerPrompt {
   }
   void SetForeground() override {}
 };
-
-bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -36,15 +29,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: sorbel_probe INI SECONDS [BROADCASTS]\n");
     return 2;
   }
-  const char* ini = argv[1];
+  if (!StartupWinsock(1, 1)) return 1;
   DWORD limitMs = static_cast<DWORD>(std::atoi(argv[2])) * 1000;
   int broadcasts = argc > 3 ? std::atoi(argv[3]) : 0;
-  CCharString stopFile = CCharString(ini) + ".stop";
-  if (!StartupWinsock(1, 1)) return 1;
-
-  int result = 0;
+  CCharString stopFile = CCharString(argv[1]) + ".stop";
   {
-    CServerSettings settings(ini);
+    CServerSettings settings(argv[1]);
     settings.bDirty = FALSE;  // the test's file stays as written
     SetServerSettings(&settings);
     CPrintingPrompt prompt;
@@ -52,11 +42,9 @@ int main(int argc, char** argv) {
     BOOL on = engine.SetResponseMode(settings.bResponseMode);
     std::printf("response=%d\n", on && engine.GetResponder() ? 1 : 0);
     std::fflush(stdout);
-
     CClock* clock = GetClock();
-    DWORD start = clock->GetTickCount();
-    DWORD nextBroadcast = start;
-    while (clock->GetTickCount() - start < limitMs && !Exists(stopFile)) {
+    DWORD start = clock->GetTickCount(), nextBroadcast = start;
+    while (clock->GetTickCount() - start < limitMs && GetFileAttributesA(stopFile) == INVALID_FILE_ATTRIBUTES) {
       if (broadcasts > 0 && clock->GetTickCount() - nextBroadcast < 0x80000000u) {
         std::printf("broadcast=%d\n", engine.BroadcastNow() ? 1 : 0);
         --broadcasts;
@@ -71,5 +59,5 @@ int main(int argc, char** argv) {
   }
   CleanupWinsock();
   std::printf("done=1\n");
-  return result;
+  return 0;
 }

@@ -1,19 +1,12 @@
-"""Real peers for the system tests, one module per peer.
+"""Real peers for the system tests, one module per peer, each a context
+manager that starts its peer with a temporary configuration, waits (bounded)
+until it answers and stops it again, also when the test fails.
 
-Each module starts its peer with a temporary configuration, waits (bounded)
-until it answers, and stops it again, also when the test fails: use the
-peers as context managers. A peer that cannot be installed or started
-raises PeerUnavailable, which a test turns into unavailable(): a skip (exit
-code SKIP_EXIT_CODE, registered as SKIP_RETURN_CODE in CMake) on a
-developer's machine, a failure under CI (CI=true), where the setup installs
-every peer and a test that did not run must not pass.
-
-  chrony.py  chronyd as NTP server (optionally under faketime)
-  ntpdig.py  ntpdig as NTP client, its view of a server's reply
-  wine.py    running the suite's Windows programs through wine-run.sh
-
-Peers that need a fixed port (123) take a loopback address of their own,
-so that tests can run side by side: 127.0.0.2 is used by ntp_correction_test.
+A peer that cannot be installed or started raises PeerUnavailable: a skip
+(exit code 77, SKIP_RETURN_CODE in CMake) on a developer's machine, a failure
+under CI (CI=true), where the setup installs every peer and a test that did
+not run must not pass. Peers that need port 123 take a loopback address of
+their own, so that tests can run side by side.
 """
 
 import os
@@ -35,9 +28,8 @@ def unavailable(error):
 
 
 def run_checks(*checks):
-    """Runs the checks (callables that return lists of failure texts) in turn
-    and prints the failures. Returns the exit code for ctest: 0, 1 when a
-    check failed, unavailable() when a peer is unavailable."""
+    """Runs the checks (callables returning lists of failure texts) in turn and
+    prints the failures; the exit code for ctest."""
     failures = []
     try:
         for check in checks:

@@ -1,54 +1,34 @@
 """ntpdig (Debian ntpsec-ntpdig) as NTP client: what it reports about a server."""
 
 import re
-import shutil
 import subprocess
 
-from . import PeerUnavailable
+from .process import find
 
 _HEX_LINE = re.compile(r"^((?:[0-9a-f]{2} ){16})", re.MULTILINE)
-_SUMMARY = re.compile(r"\(([+-]\d{4})\) ([+-]\d+\.\d+) \+/- (\d+\.\d+) \S+.* s(\d+) (\S+)$",
-                      re.MULTILINE)
+_SUMMARY = re.compile(r"\(([+-]\d{4})\) ([+-]\d+\.\d+) \+/- (\d+\.\d+) \S+.* s(\d+) (\S+)$", re.MULTILINE)
 
 
 def _signed8(b):
     return b - 256 if b > 127 else b
 
 
-def refid_text(stratum, refid):
-    """The reference identifier as NTP shows it: an IPv4 address above stratum 1,
-    otherwise up to four characters ending at the first zero byte."""
-    if stratum > 1:
-        return ".".join(str(b) for b in refid)
-    return refid.split(b"\0", 1)[0].decode("latin-1")
-
-
 def query(address, timeout=5):
-    """One query with ntpdig -d -d. Returns a dict with offset (s, server minus
-    local), error (ntpdig's +/- estimate, s), stratum, precision, refid, leap,
-    reply (48 bytes)."""
-    ntpdig = shutil.which("ntpdig")
-    if not ntpdig:
-        raise PeerUnavailable("ntpdig is not installed (Debian package ntpsec-ntpdig)")
-    run = subprocess.run([ntpdig, "-4", "-d", "-d", "-t", str(timeout), address],
-                         stdin=subprocess.DEVNULL, capture_output=True, text=True,
-                         timeout=timeout + 30)
+    """One query with ntpdig -d -d: a dict with offset (s, server minus local),
+    error (its +/- estimate, s), stratum, reply_stratum, precision, refid, leap."""
+    run = subprocess.run([find("ntpdig", "ntpsec-ntpdig"), "-4", "-d", "-d", "-t", str(timeout), address],
+                         stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=timeout + 30)
     # At debug level 2 ntpdig dumps the request and the reply in hex.
     data = bytes(int(h, 16) for line in _HEX_LINE.findall(run.stdout) for h in line.split())
     replies = [data[i:i + 48] for i in range(0, len(data) - 47, 48) if data[i] & 7 == 4]
     summary = _SUMMARY.search(run.stdout)
     if run.returncode != 0 or not replies or not summary:
-        raise RuntimeError("ntpdig gave no usable answer (rc %d):\n%s\n%s"
-                           % (run.returncode, run.stdout, run.stderr))
+        raise RuntimeError("ntpdig gave no usable answer (rc %d):\n%s\n%s" % (run.returncode, run.stdout, run.stderr))
     reply = replies[-1]
-    stratum = int(summary.group(4))
-    return {
-        "offset": float(summary.group(2)),
-        "error": float(summary.group(3)),
-        "stratum": stratum,
-        "reply_stratum": reply[1],
-        "precision": _signed8(reply[3]),
-        "refid": refid_text(_signed8(reply[1]), reply[12:16]),
-        "leap": summary.group(5),
-        "reply": reply,
-    }
+    # The reference identifier as NTP shows it: an IPv4 address above stratum 1,
+    # else up to four characters ending at the first zero byte.
+    refid = (".".join(str(b) for b in reply[12:16]) if _signed8(reply[1]) > 1
+             else reply[12:16].split(b"\0", 1)[0].decode("latin-1"))
+    return {"offset": float(summary.group(2)), "error": float(summary.group(3)),
+            "stratum": int(summary.group(4)), "reply_stratum": reply[1], "precision": _signed8(reply[3]),
+            "refid": refid, "leap": summary.group(5)}

@@ -1,14 +1,21 @@
-"""Helpers shared by the peer modules: free ports, pid files, bounded stops."""
+"""Free ports, and the daemon peers' common part: a temporary folder, an
+optional clock skew through faketime, a bounded start and a stop through the
+daemon's own pid file (under faketime the child of faketime)."""
 
 import os
+import shutil
 import signal
 import socket
+import subprocess
+import tempfile
 import time
+
+from . import PeerUnavailable
 
 
 def port_free(address, port):
     """True when a TCP socket can be bound to address:port now."""
-    with socket.socket(socket.AF_INET, socket.SOCK_STREAM) as s:
+    with socket.socket() as s:
         s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         try:
             s.bind((address, port))
@@ -18,16 +25,15 @@ def port_free(address, port):
 
 
 def free_port(address):
-    """A port the system has just handed out on address (free at that moment)."""
-    with socket.socket(socket.AF_INET, socket.SOCK_STREAM) as s:
+    """A TCP port the system has just handed out on address."""
+    with socket.socket() as s:
         s.bind((address, 0))
         return s.getsockname()[1]
 
 
-def accepts(address, port, timeout=0.5):
-    """True when a TCP connection to address:port succeeds."""
+def accepts(address, port):
     try:
-        with socket.create_connection((address, port), timeout=timeout):
+        with socket.create_connection((address, port), timeout=0.5):
             return True
     except OSError:
         return False
@@ -43,14 +49,8 @@ def read_pid(path):
 
 def alive(pid):
     try:
-        os.kill(pid, 0)
-    except ProcessLookupError:
-        return False
-    except PermissionError:
-        return True
-    try:
         with open("/proc/%d/stat" % pid) as f:
-            return f.read().split(")")[-1].split()[0] != "Z"
+            return f.read().split(")")[-1].split()[0] != "Z"  # a zombie counts as gone
     except OSError:
         return False
 
@@ -63,9 +63,7 @@ def terminate(pid, timeout=10.0):
         except ProcessLookupError:
             return
         deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            if not alive(pid):
-                return
+        while alive(pid) and time.monotonic() < deadline:
             time.sleep(0.05)
 
 
@@ -77,6 +75,78 @@ def reap(process, timeout=10.0):
         process.terminate()
     try:
         process.wait(timeout)
-    except Exception:
+    except subprocess.TimeoutExpired:
         process.kill()
         process.wait(timeout)
+
+
+def find(name, package):
+    path = shutil.which(name, path="/usr/sbin:/usr/bin:/sbin:/bin") or shutil.which(name)
+    if not path:
+        raise PeerUnavailable("%s is not installed (Debian package %s)" % (name, package))
+    return path
+
+
+class Daemon:
+    """Subclasses name the program, its package and pid file, write their
+    configuration in command() and say in ready() when they answer."""
+    program = package = pid_file = None
+
+    def __init__(self, address, skew=None):
+        self.address = address
+        self.skew = skew
+        self.dir = self.process = self.output = None
+
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+    def read(self, name="output.log"):
+        try:
+            with open(self.path(name), errors="replace") as f:
+                return f.read()
+        except (OSError, TypeError):
+            return ""
+
+    def start(self, ready_timeout=20.0):
+        command = [find(self.program, self.package)]
+        if self.skew is not None:
+            command = [find("faketime", "faketime"), "-f", "%+gs" % self.skew] + command
+        self.dir = tempfile.mkdtemp(prefix=self.program + "-")
+        os.chmod(self.dir, 0o755)  # daemons started as root may serve from other users
+        command += self.command()
+        self.output = open(self.path("output.log"), "w")
+        try:
+            self.process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=self.output,
+                                            stderr=subprocess.STDOUT)
+        except OSError as e:
+            self.stop()
+            raise PeerUnavailable("%s did not start: %s" % (self.program, e))
+        deadline = time.monotonic() + ready_timeout
+        while time.monotonic() < deadline and self.process.poll() is None:
+            if os.path.exists(self.path(self.pid_file)) and self.ready():
+                return self
+            time.sleep(0.1)
+        tail = (self.read() + self.read("error.log"))[-2000:]
+        self.stop()
+        raise PeerUnavailable("%s did not answer on %s:\n%s" % (self.program, self.address, tail))
+
+    def stop(self, timeout=10.0):
+        if self.dir is not None:
+            pid = read_pid(self.path(self.pid_file))
+            if pid is not None:
+                terminate(pid, timeout)
+        reap(self.process, timeout)
+        self.process = None
+        if self.output is not None:
+            self.output.close()
+            self.output = None
+        if self.dir is not None:
+            shutil.rmtree(self.dir, ignore_errors=True)
+            self.dir = None
+
+    def __enter__(self):
+        return self.start()
+
+    def __exit__(self, *exc):
+        self.stop()
+        return False

@@ -6,10 +6,7 @@ import tempfile
 
 
 def build_dir():
-    path = os.environ.get("SUITE_BUILD_DIR")
-    if not path:
-        raise RuntimeError("SUITE_BUILD_DIR is not set (run the test through ctest)")
-    return path
+    return os.environ["SUITE_BUILD_DIR"]  # set by ctest
 
 
 def program(relative):
@@ -20,31 +17,27 @@ def program(relative):
     return path
 
 
-def run(exe, *args, timeout=120, env=None, encoding="cp932"):
-    """Runs exe with args under Wine; returns the CompletedProcess (text output).
+def windows_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")  # Wine maps the Unix root to Z:
+
+
+def run(exe, *args, timeout=120, env=None, cwd=None):
+    """Runs exe with args under Wine; returns the CompletedProcess (cp932 text).
 
     Output goes through files, not pipes: Wine's helper processes keep pipes
     open until the wineserver exits, which would cost seconds per run.
     """
-    full_env = dict(os.environ)
-    if env:
-        full_env.update(env)
     command = [os.path.join(build_dir(), "wine-run.sh"), exe] + [str(a) for a in args]
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        done = subprocess.run(command, stdin=subprocess.DEVNULL, stdout=out, stderr=err,
-                              timeout=timeout, env=full_env)
+        done = subprocess.run(command, stdin=subprocess.DEVNULL, stdout=out, stderr=err, timeout=timeout,
+                              env=dict(os.environ, **(env or {})), cwd=cwd)
         out.seek(0)
         err.seek(0)
-        done.stdout = out.read().decode(encoding, errors="replace")
-        done.stderr = err.read().decode(encoding, errors="replace")
+        done.stdout = out.read().decode("cp932", errors="replace")
+        done.stderr = err.read().decode("cp932", errors="replace")
     return done
 
 
 def key_values(text):
     """key=value lines of a program's output as a dict."""
-    values = {}
-    for line in text.splitlines():
-        key, sep, value = line.strip().partition("=")
-        if sep:
-            values[key] = value
-    return values
+    return dict(line.strip().partition("=")[::2] for line in text.splitlines() if "=" in line)
