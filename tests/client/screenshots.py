@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""Photographs Vantro's settings panel (in a main window) and its dialogs
-inside an 800x600 Wine virtual desktop, caption bars included, into
-test-artifacts/vantro_<scene>.png. The test program holds each window open
-and names its rectangle; this script photographs it and lets it go on."""
+"""Runs the panel tests inside a Wine virtual desktop, where each new window
+is held for a photograph, caption bar included: test-artifacts/vantro_<scene>.png
+for the panel (in its main window), the server, input and about dialogs and
+a message box. The test program names each window's rectangle and caption
+in HOLD-n.ready; once photographed, HOLD-n.done lets it go on."""
+import glob
 import os
 import subprocess
 import sys
@@ -11,50 +13,40 @@ import time
 BUILD = os.environ["SUITE_BUILD_DIR"]
 ARTIFACTS = os.path.join(BUILD, "test-artifacts")
 HOLD = os.path.join(ARTIFACTS, "vantro-hold")
-SCENES = ["panel", "server", "message", "input", "about"]
-MARGIN = 8
+SCENES = {"接続先サーバの登録": "server", "HTTPプロキシサーバーの登録": "input", "アプリケーション情報": "about"}
+MAIN_TITLE = "ミルタ　～インターネット時刻補正～ v1.08版"
 
 
 def main():
     os.makedirs(ARTIFACTS, exist_ok=True)
-    for scene in SCENES:
-        for suffix in (".ready", ".done"):
-            if os.path.exists("%s-%s%s" % (HOLD, scene, suffix)):
-                os.remove("%s-%s%s" % (HOLD, scene, suffix))
+    for name in glob.glob(HOLD + "-*"):
+        os.remove(name)
     program = subprocess.Popen(
         [os.path.join(BUILD, "wine-run.sh"), "explorer", "/desktop=vantroshot,800x600",
-         os.path.join(BUILD, "tests", "client", "client_app_tests.exe"), "--gtest_filter=*Screenshots"],
+         os.path.join(BUILD, "tests", "client", "client_app_tests.exe"), "--gtest_filter=PanelTest.*"],
         env=dict(os.environ, VANTRO_SHOT_HOLD="Z:" + HOLD), stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-    missing = []
+    shots = []
     try:
-        for scene in SCENES:
-            ready = "%s-%s.ready" % (HOLD, scene)
-            deadline = time.monotonic() + 60
-            while not (os.path.exists(ready) and os.path.getsize(ready) > 0):
-                if time.monotonic() > deadline or program.poll() is not None:
-                    break
+        while program.poll() is None or os.path.exists("%s-%d.ready" % (HOLD, len(shots) + 1)):
+            ready = "%s-%d.ready" % (HOLD, len(shots) + 1)
+            if not os.path.exists(ready) or not os.path.getsize(ready):
                 time.sleep(0.2)
-            else:
-                time.sleep(1.0)  # the desktop paints
-                with open(ready) as f:
-                    x, y, w, h = (int(v) for v in f.read().split())
-                x, y = max(x - MARGIN, 0), max(y - MARGIN, 0)
-                shot = os.path.join(ARTIFACTS, "vantro_%s.png" % scene)
-                subprocess.run(["import", "-window", "root", "-crop",
-                                "%dx%d+%d+%d" % (w + 2 * MARGIN, h + 2 * MARGIN, x, y), "+repage", shot],
-                               check=True, timeout=30)
-                print("screenshot:", shot)
-                open("%s-%s.done" % (HOLD, scene), "w").close()
                 continue
-            missing.append(scene)
-            break
+            time.sleep(1.0)  # the desktop paints
+            x, y, w, h, caption = open(ready, "rb").read().decode("cp932").split(" ", 4)
+            scene = SCENES.get(caption, "panel" if not shots else "message")
+            path = os.path.join(ARTIFACTS, "vantro_%s.png" % scene)
+            subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (int(w) + 16, int(h) + 16,
+                            max(int(x) - 8, 0), max(int(y) - 8, 0)), "+repage", path], check=True, timeout=30)
+            print("screenshot:", path)
+            shots.append(scene)
+            open(ready[:-len(".ready")] + ".done", "w").close()
     finally:
-        for scene in SCENES:
-            open("%s-%s.done" % (HOLD, scene), "w").close()
-        output = program.communicate(timeout=120)[0].decode(errors="replace")
-    if missing or "[  PASSED  ] 1 test" not in output:
-        print("not shown: %s" % ", ".join(missing) if missing else "")
-        print(output)
+        output = program.communicate(timeout=300)[0].decode(errors="replace")
+        for name in glob.glob(HOLD + "-*"):
+            os.remove(name)
+    if sorted(shots) != ["about", "input", "message", "panel", "server"] or "FAILED" in output:
+        print("photographed: %s\n%s" % (shots, output))
         return 1
     return 0
 
