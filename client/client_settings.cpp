@@ -33,7 +33,17 @@ CClientConfig::CClientConfig(const char* pszDataFolder, const char* pszModuleFol
 
 CClientConfig::~CClientConfig() {}
 
-BOOL CClientConfig::ReadPanel() { return 1; }
+BOOL CClientConfig::ReadPanel() {
+  aHosts.RemoveAll();
+  CServerList* pList = GetServerList();
+  for (int i = 0; i < pList->GetCount(); ++i) {
+    const NTP_SERVER_INFO* pEntry = pList->GetAt(i);
+    if (pEntry != nullptr && !pEntry->sHost.IsEmpty()) aHosts.Add(pEntry->sHost);
+  }
+  return 1;
+}
+
+BOOL CClientConfig::WritePanel() { return 1; }
 
 void CClientConfig::SetServerList(CServerList* pList) {
   if (pList == nullptr || pList == pServers) return;

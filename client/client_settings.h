@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "base/char_string.h"
+#include "base/string_array.h"
 #include "base/unread_rest.h"
 #include "client/server_info.h"
 #include "client/sys/user_prompt.h"
@@ -50,8 +51,11 @@ class CClientConfig : public CClientSettings {
   CClientConfig(const char* pszDataFolder, const char* pszModuleFolder, CUserPrompt* pPrompt);
   ~CClientConfig() override;
 
-  // The panel's values into the record; the plain object has no panel.
+  // Rebuilds aHosts from the server list; the panel first adds its
+  // controls' values to the record. 1.
   virtual BOOL ReadPanel();
+  // The record into the panel's controls; the plain object has none. 1.
+  virtual BOOL WritePanel();
 
   // Reads the settings file (data folder, else program folder), then the
   // server list of the protocol read, and selects the saved entry. 1.
@@ -99,6 +103,9 @@ class CClientConfig : public CClientSettings {
   int nDownloadTimeout;
   // The unread rest of the current protocol's "_server.txt" (see CUnreadRest).
   CUnreadRest restServerList;
+  // The host or URL of every list entry whose host is not empty, in list
+  // order, as ReadPanel found them: what the correction runs try.
+  Array<CCharString> aHosts;
 
  private:
   std::unique_ptr<CServerList> pOwnedServers;
