@@ -1,7 +1,6 @@
 // The process utilities against a fake system: the rights check, the module
 // folder, shell starts (RunAndWait: in the server engine's port test), the
-// elevation notice, special folders, folder paths, the data folder and
-// command lines.
+// elevation notice, folder paths, the data folder and command lines.
 // Shell calls read "verb|file|parameters|directory|show|mask" (64: wait).
 #include "client/app_folders.h"
 #include "client/sys/command_line.h"
@@ -10,7 +9,6 @@
 #include "client/sys/full_rights.h"
 #include "client/sys/module_folder.h"
 #include "client/sys/shell_start.h"
-#include "client/sys/special_folder.h"
 #include "client_app_support.h"
 #include "support/fake_system_api.h"
 #include "temp_folder.h"
@@ -95,23 +93,7 @@ TEST(ProcessUtilities, TheElevationNotice) {
                ElevationNoticeText("サービスとしての登録・解除処理には", "ミルタ-サービス登録.exe", "(注)"));
 }
 
-TEST(ProcessUtilities, SpecialFoldersFolderPathsAndTheDataFolder) {
-  char path[MAX_PATH];
-  {
-    CFakeSystemApi fake;  // shell32 first; shfolder.dll where shell32 has no answer
-    fake.bFakeShellFolders = TRUE;
-    fake.bFailSpecialFolderPath = TRUE;
-    fake.bShell32HasFolderPath = FALSE;
-    EXPECT_EQ(1, GetSpecialFolder(nullptr, path, 35, TRUE));
-    EXPECT_STREQ("C:\\Shell\\35", path);
-    fake.bFailFolderPath = TRUE;
-    EXPECT_EQ(0, GetSpecialFolder(nullptr, path, 26, FALSE));
-    EXPECT_STREQ("", path);
-    EXPECT_EQ((Texts{"shell32 SHGetSpecialFolderPathA 35 1", "shfolder SHGetFolderPathA 32803 1",
-                     "shell32 SHGetSpecialFolderPathA 26 0", "shfolder SHGetFolderPathA 26 1"}),
-              fake.folderCalls);
-    EXPECT_EQ(0, fake.nLoadedLibraries);
-  }
+TEST(ProcessUtilities, FolderPathsAndTheDataFolder) {
   const char* paths[][2] = {{"C:\\dir\\name/x", "C:\\dir\\"}, {"a/b/c", "a/b/"}, {"name.exe", ""},
                               {"C:\\表", "C:\\"}, {"C:\\ソ\\x.exe", "C:\\ソ\\"}};  // 95 5C, 83 5C: one character
   for (auto& f : paths) EXPECT_EQ(f[1], std::string(GetFolderOfPath(f[0])));
