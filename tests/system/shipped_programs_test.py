@@ -5,16 +5,24 @@ Hosts whose kernel cannot execute 32-bit code test a 64-bit build of the
 sources; the shipped 32-bit programs are then in BUILD-i686 and are checked
 here by their headers only.
 
-Usage: shipped_programs_test.py RELATIVE_PATH[=ARGUMENTS] ...
+Usage: shipped_programs_test.py RELATIVE_PATH[=ARGUMENTS][@WINDOW_CLASS] ...
+
+A program given with the class of its hidden main window (a tray program,
+which runs until told to end) is started from a copy in an empty folder (it
+keeps its settings beside itself), its window is waited for and sent
+WM_CLOSE, and then it must end with 0.
 """
 
 import os
+import shutil
 import subprocess
 import sys
+import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from peers import wine  # noqa: E402
+from peers import process, wine  # noqa: E402
+from peers.window_driver import WM_CLOSE, WindowDriver  # noqa: E402
 
 # DLLs that Windows itself provides (XP and later).
 SYSTEM_DLLS = {
@@ -45,7 +53,30 @@ def headers(path):
     return fmt, dlls
 
 
-def check(tree, runs_i686, relative, arguments):
+def run_and_close(path, arguments, window_class):
+    """Starts a copy of the program, closes its window; the exit code (None
+    when it did not end within a minute)."""
+    folder = tempfile.mkdtemp(prefix="shipped-")
+    copy = os.path.join(folder, os.path.basename(path))
+    shutil.copyfile(path, copy)
+    started = None
+    try:
+        with WindowDriver() as driver, open(os.path.join(folder, "output.txt"), "wb") as out:
+            started = subprocess.Popen([os.path.join(wine.build_dir(), "wine-run.sh"), copy] + arguments.split(),
+                                       stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT)
+            window = driver.find(window_class, 30000)
+            if window is not None:
+                driver.post(window.hwnd, WM_CLOSE)
+            try:
+                return started.wait(60)
+            except subprocess.TimeoutExpired:
+                return None
+    finally:
+        process.reap(started)
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def check(tree, runs_i686, relative, arguments, window_class):
     path = os.path.join(tree, relative)
     if not os.path.exists(path):
         return ["%s has not been built" % path]
@@ -57,7 +88,13 @@ def check(tree, runs_i686, relative, arguments):
     if foreign or not dlls:
         failures.append("%s: imports %s; only system DLLs are allowed" % (relative, dlls))
     print("%s: %s, imports %s" % (relative, fmt, ", ".join(dlls)))
-    if runs_i686:
+    if runs_i686 and window_class:
+        code = run_and_close(path, arguments, window_class)
+        print("%s %s: started, closed, exit code %s" % (relative, arguments, code))
+        if code != 0:
+            failures.append("%s %s: exit code %s after WM_CLOSE to %s" % (relative, arguments, code,
+                                                                         window_class))
+    elif runs_i686:
         done = wine.run(path, *arguments.split(), timeout=60)
         print("%s %s: started, exit code %d" % (relative, arguments, done.returncode))
         if done.returncode != 0:
@@ -70,8 +107,9 @@ def main():
     tree, runs_i686 = shipped_tree()
     failures = []
     for spec in sys.argv[1:]:
+        spec, _, window_class = spec.partition("@")
         relative, _, arguments = spec.partition("=")
-        failures += check(tree, runs_i686, relative, arguments)
+        failures += check(tree, runs_i686, relative, arguments, window_class)
     for f in failures:
         print("FAIL: " + f)
     return 1 if failures else 0
