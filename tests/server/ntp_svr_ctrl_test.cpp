@@ -112,27 +112,6 @@ TEST_F(NtpSvrCtrlTest, CheckMarksFollowTheModesAlsoAfterThePortNotice) {
   EXPECT_EQ(static_cast<UINT>(MF_CHECKED), MenuState(ID_BROADCAST_MODE) & MF_CHECKED);
 }
 
-TEST_F(NtpSvrCtrlTest, BroadcastModeRunsTheOneSecondTimer) {
-  CUDPSocket listener;
-  ASSERT_TRUE(listener.Open(0, LoopbackAddress()));
-  CNTPSvrCtrl* ctrl = Start(PortIni(FreePort(), "OFF") + "BROADCAST_IPADDR=127.0.0.1\r\nBROADCAST_NTPPORT=" +
-                            std::to_string(LocalPort(listener)) + "\r\n");
-  ASSERT_NE(nullptr, ctrl);
-  ctrl->pSettings->nBroadcastSpanSec = 1;  // below what the file allows, to see ticks soon
-  auto arrived = [&] { return listener.Wait(0, TRUE) > 0; };
-
-  Command(ID_BROADCAST_MODE);
-  Pump(3000, arrived);
-  char packet[64] = {};
-  ASSERT_EQ(48, listener.RecvFrom(packet, sizeof(packet), 0, nullptr, nullptr));
-  EXPECT_EQ(0x25, packet[0]);  // version 4, mode 5
-
-  Command(ID_BROADCAST_MODE);
-  while (arrived()) listener.RecvFrom(packet, sizeof(packet), 0, nullptr, nullptr);
-  Pump(2500, arrived);
-  EXPECT_FALSE(arrived());
-}
-
 TEST_F(NtpSvrCtrlTest, ServiceToolsAndTheirNotices) {
   ASSERT_NE(nullptr, Start(PortIni(FreePort(), "OFF")));
   const std::string tool = folder.Path() + "ミルタ-サービス登録.exe";

@@ -25,6 +25,7 @@ driven through its hidden controller window by tests/system/window_driver.exe.
 
 import os
 import re
+import shutil
 import socket
 import sys
 import tempfile
@@ -204,7 +205,7 @@ def check_port_taken(driver):
             failures += box_failures("/SERVICE", boxes, program.window, [TAKEN_NOTICE % port], [[wd.IDOK]])
             for box in boxes:
                 driver.answer(box, wd.IDOK)
-            expect(failures, "/SERVICE title", driver.title(program.window.hwnd), sp.TITLE)
+            expect(failures, "/SERVICE title", program.window.title, sp.TITLE)
             expect(failures, "/SERVICE exit code", program.close(), 0)
         with sp.SorbelProgram(driver, settings, ["/service"]) as program:
             expect(failures, "/service boxes", driver.boxes(program.window.hwnd, 1, 3000), [])
@@ -261,6 +262,7 @@ def check_shell_and_tray(driver):
     finally:
         for key, value in reversed(previous):
             driver.classes_default(key, value)
+        shutil.rmtree(stand_ins, ignore_errors=True)
     return failures
 
 

@@ -6,7 +6,6 @@
 // Texts are UTF-8 with \\, \t, \n and \r escaped; windows are hexadecimal.
 //   find CLASS MS           window HWND PID TITLE, or none (waits up to MS)
 //   count CLASS             count N: top-level windows of the class
-//   title HWND              title TEXT
 //   post HWND MSG WP LP     posted 1/0 (numbers decimal or 0x hex)
 //   boxes HWND MIN MS       waits up to MS for MIN dialog boxes (#32770) of
 //                           the window's process; box BOX OWNER BUTTONS
@@ -15,7 +14,6 @@
 //   popup HWND MS           waits up to MS for a visible popup menu (#32768)
 //                           of the window's process: popup HWND, or none
 //   tray HWND ID            tray 1/0: the notification area has the icon
-//   gone HWND MS            gone 1/0: the window no longer exists (waits)
 //   classes KEY VALUE...    old TEXT or old -: sets the default value of
 //                           HKEY_CLASSES_ROOT\KEY (VALUE "-" deletes it)
 //   quit
@@ -193,8 +191,6 @@ void Command(const std::vector<std::string>& w, const std::string& rest) {
                 : "none");
   } else if (verb == "count") {
     Reply("count " + std::to_string(TopLevel(arg(1)).size()));
-  } else if (verb == "title") {
-    Reply("title " + Escape(WindowText(Handle(arg(1)))));
   } else if (verb == "post") {
     BOOL posted = PostMessageA(Handle(arg(1)), static_cast<UINT>(Number(arg(2))), static_cast<WPARAM>(Number(arg(3))),
                                static_cast<LPARAM>(Number(arg(4))));
@@ -228,9 +224,6 @@ void Command(const std::vector<std::string>& w, const std::string& rest) {
     nid.hWnd = Handle(arg(1));
     nid.uID = static_cast<UINT>(Number(arg(2)));
     Reply(Shell_NotifyIconA(NIM_MODIFY, &nid) ? "tray 1" : "tray 0");
-  } else if (verb == "gone") {
-    HWND hWnd = Handle(arg(1));
-    Reply(WaitFor(static_cast<DWORD>(Number(arg(2))), [&] { return !IsWindow(hWnd); }) ? "gone 1" : "gone 0");
   } else if (verb == "classes") {
     Reply(SetClassesDefault(arg(1), rest));
   } else {

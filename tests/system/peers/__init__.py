@@ -11,6 +11,8 @@ every peer and a test that did not run must not pass.
   chrony.py  chronyd as NTP server (optionally under faketime)
   ntpdig.py  ntpdig as NTP client, its view of a server's reply
   wine.py    running the suite's Windows programs through wine-run.sh
+  window_driver.py  the windows of a real program (window_driver.exe)
+  sorbel_program.py Sorbel.exe itself, from a folder of its own
 
 Peers that need a fixed port (123) take a loopback address of their own,
 so that tests can run side by side: 127.0.0.2 is used by ntp_correction_test.

@@ -5,6 +5,7 @@ import os
 import shutil
 import subprocess
 import tempfile
+import time
 
 from . import process, wine
 from .sorbel import ask, request
@@ -56,13 +57,12 @@ class SorbelProgram:
     for its controller window through `driver`; close() exits through the
     tray menu's exit command and returns the exit code."""
 
-    def __init__(self, driver, settings=None, args=(), folder=None, env=None):
+    def __init__(self, driver, settings=None, args=(), env=None):
         self.driver = driver
         self.env = env
         self.settings = settings
         self.args = list(args)
-        self.folder = folder
-        self.own_folder = folder is None
+        self.folder = None
         self.process = None
         self.window = None
         self.output = None
@@ -72,11 +72,11 @@ class SorbelProgram:
         return os.path.join(self.folder, "SORBEL.INI")
 
     def start(self, wait_ms=30000):
-        if self.folder is None:
-            self.folder = tempfile.mkdtemp(prefix="sorbel-exe-")
+        if self.driver.count(WINDOW_CLASS):
+            raise RuntimeError("another Sorbel.exe runs in this Wine prefix; ours would end at once")
+        self.folder = tempfile.mkdtemp(prefix="sorbel-exe-")
         exe = os.path.join(self.folder, "Sorbel.exe")
-        if not os.path.exists(exe):
-            shutil.copyfile(wine.program(PROGRAM), exe)
+        shutil.copyfile(wine.program(PROGRAM), exe)
         if self.settings is not None:
             with open(self.ini_path, "w", encoding="cp932", newline="") as f:
                 f.write(ini_text(self.settings))
@@ -85,10 +85,16 @@ class SorbelProgram:
                                         stdin=subprocess.DEVNULL, stdout=self.output,
                                         stderr=subprocess.STDOUT,
                                         env=dict(os.environ, **(self.env or {})))
+        # The window is there from its creation on; it has its title once
+        # its creation handler is under way.
+        deadline = time.monotonic() + wait_ms / 1000.0
         self.window = self.driver.find(WINDOW_CLASS, wait_ms)
-        if self.window is None:
+        while self.window is not None and not self.window.title and time.monotonic() < deadline:
+            time.sleep(0.05)
+            self.window = self.driver.find(WINDOW_CLASS, 0)
+        if self.window is None or not self.window.title:
             self.kill()
-            raise RuntimeError("Sorbel.exe showed no controller window")
+            raise RuntimeError("Sorbel.exe showed no controller window with a title")
         return self
 
     def wait(self, timeout=30.0):
@@ -130,7 +136,7 @@ class SorbelProgram:
         if self.output is not None:
             self.output.close()
             self.output = None
-        if self.own_folder and self.folder:
+        if self.folder:
             shutil.rmtree(self.folder, ignore_errors=True)
             self.folder = None
 

@@ -120,9 +120,6 @@ class WindowDriver:
     def count(self, window_class):
         return int(self.ask("count", window_class)[0].split()[1])
 
-    def title(self, hwnd):
-        return unescape(self.ask("title", hwnd)[0].split(" ", 1)[1])
-
     def post(self, hwnd, message, wparam=0, lparam=0):
         return self.ask("post", hwnd, message, wparam, lparam)[0] == "posted 1"
 
@@ -156,9 +153,6 @@ class WindowDriver:
             if wanted is None or present == wanted or time.monotonic() > deadline:
                 return present
             time.sleep(0.1)
-
-    def gone(self, hwnd, wait_ms=10000):
-        return self.ask("gone", hwnd, wait_ms, wait_ms=wait_ms)[0] == "gone 1"
 
     def classes_default(self, key, value):
         """Sets the default value of HKEY_CLASSES_ROOT\\key ("-" deletes it);
