@@ -152,9 +152,15 @@ TEST_F(NtpSvrCtrlTest, ServiceModeOnlyExplains) {
       system.boxes[1].text);
 }
 
-// A close that arrives while a box of the window is up waits for the box.
-TEST_F(NtpSvrCtrlTest, CloseDuringABoxWaitsForIt) {
+// Modes switched from the menu survive the end of the session (the process
+// then ends without the destructor), and a close that arrives while a box of
+// the window is up waits for the box, which returns into the window.
+TEST_F(NtpSvrCtrlTest, SwitchedModesAreKept) {
   ASSERT_NE(nullptr, Start(PortIni(FreePort(), "OFF")));
+  Command(ID_BROADCAST_MODE);
+  SendMessageA(hWnd, WM_ENDSESSION, TRUE, 0);
+  EXPECT_NE(std::string::npos, Ini().find("MODE_NTP_BROADCAST=ON"));
+
   Command(ID_BROADCAST_MODE);
   system.onBox = [](HWND owner) { SendMessageA(owner, WM_CLOSE, 0, 0); };
   system.answers = {IDNO};
@@ -163,5 +169,5 @@ TEST_F(NtpSvrCtrlTest, CloseDuringABoxWaitsForIt) {
   system.onBox = nullptr;
   Pump(2000, [&] { return !IsWindow(hWnd); });
   EXPECT_FALSE(IsWindow(hWnd));
-  EXPECT_NE(std::string::npos, Ini().find("MODE_NTP_BROADCAST=ON"));
+  EXPECT_NE(std::string::npos, Ini().find("MODE_NTP_BROADCAST=OFF"));
 }
