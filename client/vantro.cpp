@@ -41,9 +41,11 @@ CVantro::CVantro(CAppFolders* pAppFolders)
       pLogList(nullptr),
       pFolders(pAppFolders != nullptr ? pAppFolders : &ownFolders),
       prompt(this),
-      bCloseDeferred(FALSE) {
+      bCloseDeferred(FALSE),
+      bStartedWinsock(FALSE) {
   sClassName = kClassName;
-  StartupWinsock(1, 1);
+  // Whoever started the socket library stops it.
+  bStartedWinsock = !IsWinsockStarted() && StartupWinsock(1, 1);
 }
 
 CVantro::~CVantro() {
@@ -53,7 +55,7 @@ CVantro::~CVantro() {
   pCorrection.reset();
   pCorrectionHost.reset();
   if (pTrayIcon) pTrayIcon->Remove();
-  CleanupWinsock();
+  if (bStartedWinsock) CleanupWinsock();
 }
 
 BOOL CVantro::OnCreate(CREATESTRUCTA*) {

@@ -33,7 +33,7 @@ class CVantro : public CWLFrameWindow, public CSchedulerWindow {
   // pFolders (not owned, may be nullptr for the running program's folders)
   // gets the data folder chosen at creation.
   explicit CVantro(CAppFolders* pFolders);
-  // Stops the socket library.
+  // Stops the socket library (when the constructor started it).
   ~CVantro() override;
 
   LRESULT WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
@@ -93,4 +93,5 @@ class CVantro : public CWLFrameWindow, public CSchedulerWindow {
   CAppFolders ownFolders;  // when none were given
   CWindowPrompt prompt;    // boxes of the reception and the elevation notice
   BOOL bCloseDeferred;
+  BOOL bStartedWinsock;
 };

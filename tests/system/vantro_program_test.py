@@ -28,12 +28,12 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from peers import PeerUnavailable, chrony, run_checks, wine  # noqa: E402
 from peers import vantro_program as vp  # noqa: E402
-from peers.window_driver import IDNO, IDOK, IDYES, WindowDriver, record  # noqa: E402
+from peers.window_driver import IDNO, IDOK, IDYES, WM_CLOSE, WindowDriver, record  # noqa: E402
 
 SILENT, CHRONY, NOBODY = "127.0.0.81", "127.0.0.82", "127.0.0.83"
 ARTIFACTS = os.path.join(wine.build_dir(), "test-artifacts")
 LB_GETCOUNT, LB_GETCURSEL, LB_SETCURSEL, TB_ISBUTTONCHECKED = 0x18B, 0x188, 0x186, 0x40A
-WS_VISIBLE, WM_SYSCOMMAND, SC_MINIMIZE = 0x10000000, 0x112, 0xF020
+WS_VISIBLE, WM_SYSCOMMAND, SC_MINIMIZE, WM_ENDSESSION = 0x10000000, 0x112, 0xF020, 0x16
 STAMP = r" \d{4}/\d\d/\d\d \d\d:\d\d:\d\d\.\d{3} ： "
 FAILED = STAMP + r"失敗　\( %s の応答 \) 返答待機タイムアウト\[\d+ ms\]$" % re.escape(SILENT)
 ANSWERED = (STAMP + r"%s　\( %s の応答 \) 誤差 (\d\.\d{3})秒の遅れ\(応答速度:0\.\d{3}秒\) "
@@ -45,6 +45,7 @@ DIAGNOSIS = ["ネットワーク環境に合わせた自動通信設定を行い
 STRING_106 = "削除対象となるサーバ名/ＩＰアドレスが選択されておりません"
 STRING_119 = ("本ソフトがサービス起動時にはこの機能はご利用いただけません\n"
               "一旦ソフトを終了した後、スタートメニューからの通常起動の後、再試行してください。")
+KEPT = [("予備", NOBODY), ("無応答", SILENT)]  # the first start's list after the edits
 LINK = "ミルタ - インターネット時刻補正.lnk"
 STARTUP_QUESTIONS = {32800: "スタートアップに登録します\n（※ログイン時に自動実行されます）\n\nよろしいですか？",
                      32802: "スタートアップから登録解除します\n（※ログイン時に自動実行されなくなります）\n\nよろしいですか？"}
@@ -176,6 +177,9 @@ def check_first_start(driver):
         c.expect("second instance", wine.run(v.path("Vantro.exe"), timeout=60).returncode, 0)
         c.expect("shown again", c.until(lambda: driver.style(v.window.hwnd) & WS_VISIBLE != 0, 5), True)
         c.expect("one window", driver.count(vp.WINDOW_CLASS), 1)
+        driver.send(v.window.hwnd, WM_ENDSESSION, 1)  # the session ends the process without WM_DESTROY
+        c.expect("saved at the session's end", (driver.style(v.window.hwnd) & WS_VISIBLE, vp.read_text(
+            os.path.join(vp.data_folder(), "ntp_server.txt"))), (0, vp.list_bytes(KEPT).decode("cp932")))
         v.command(32788)
         c.expect("tray removed", driver.tray(v.window.hwnd, 100, False), False)
         c.expect("exit code", v.close(), 0)
@@ -183,7 +187,7 @@ def check_first_start(driver):
         c.expect("saved", [saved[i] for i in (3, 4, 6, 10)] if len(saved) > 10 else saved,
                  [("nSelectServerNo", "0"), ("bAutoExec", "1"), ("bTackTray", "0"), ("sProtocol", "ntp")])
         c.expect("saved list", vp.read_text(os.path.join(vp.data_folder(), "ntp_server.txt")),
-                 vp.list_bytes([("予備", NOBODY), ("無応答", SILENT)]).decode("cp932"))
+                 vp.list_bytes(KEPT).decode("cp932"))
     return c.failures
 
 
@@ -195,7 +199,12 @@ def check_service_mode(driver):
                                     driver.tray(v.window.hwnd, 100, True)), (vp.TITLE + " （サービス起動）", 0, True))
         for command, text in ((32789, STRING_119), (32790, STRING_119), (32778, STRING_106), (32785, STRING_106)):
             v.command(command)
+            if command == 32785:  # a close waits for the box, which returns into the window
+                driver.post(v.window.hwnd, WM_CLOSE)
+                time.sleep(1)
+                c.expect("window during the box", driver.count(vp.WINDOW_CLASS), 1)
             c.answer("refused %d" % command, text, IDOK, [IDOK])
+        c.expect("closed after the box", c.until(lambda: not driver.count(vp.WINDOW_CLASS), 10), True)
         c.expect("exit code", v.close(), 0)
         with open(os.path.join(vp.data_folder(), "ntp_config.txt"), "rb") as f:
             c.expect("not saved", f.read(), config)

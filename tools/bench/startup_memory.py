@@ -107,7 +107,7 @@ def main():
                        stderr=subprocess.DEVNULL)
         shutil.rmtree(folder, ignore_errors=True)
     log = vp.read_text(os.path.join(vp.data_folder(), "ntpaccess.log")) or ""
-    print("Vantro.exe made %d correction runs in the ticks of %d rounds (900 ticks each)"
+    print("Vantro.exe made %d correction runs in the ticks of %d rounds (one every 900 ticks)"
           % (log.count("\r\n"), ROUNDS))
     medians = {name: [statistics.median(f[i] for f in runs) for i in range(3)] for name, runs in figures.items()}
     print("Wine %s, %d rounds, medians (%s)" % (subprocess.run(["wine", "--version"], capture_output=True,
