@@ -1,21 +1,10 @@
-"""Vantro.exe itself under Wine and Xvfb, driven through its main window by
-tests/system/window_driver.exe, against chronyd -x skewed +5 s on 127.0.0.82
-and a silent server on 127.0.0.81 (both on port 123).
-
-- Seeded data folder, in a Wine virtual desktop: the silent server's failure
-  line and chronyd's correction line in the log file, the step Wine refused;
-  screenshots; a test run while stopped; the diagnosis against the server
-  the settings name; the service tool and the start-up shortcut (read back)
-  for all users and for the current one; at exit the settings keys in their
-  order with the selection after the server that answered last.
-- First start without files, factory lists beside the program: the diagnosis
-  question first; No still saves (bFirstExec 0) and starts periodic runs;
-  the protocol switch with its question loads the other list; server
-  delete, up and down with their selection; the tray command; a second
-  instance ends with 0 and brings the hidden window back; the lists at exit.
-- "/service": hidden with the tray icon, the service commands refuse with
-  string 119, no entry selected gives string 106, nothing saved at exit.
-"""
+"""Vantro.exe under Wine and Xvfb, driven through window_driver.exe, against
+chronyd -x +5 s on 127.0.0.82 and a silent server on 127.0.0.81 (port 123):
+a seeded data folder (runs, refused step, screenshots, test run, diagnosis,
+service tool, start-up links, settings at exit), the first start without
+files (question, first save, periodic runs, protocol switch, list edits,
+tray, second instance, session end) and "/service" (strings 119 and 106, a
+close that waits for the box, nothing saved)."""
 
 import glob
 import os
@@ -34,6 +23,7 @@ SILENT, CHRONY, NOBODY = "127.0.0.81", "127.0.0.82", "127.0.0.83"
 ARTIFACTS = os.path.join(wine.build_dir(), "test-artifacts")
 LB_GETCOUNT, LB_GETCURSEL, LB_SETCURSEL, TB_ISBUTTONCHECKED = 0x18B, 0x188, 0x186, 0x40A
 WS_VISIBLE, WM_SYSCOMMAND, SC_MINIMIZE, WM_ENDSESSION = 0x10000000, 0x112, 0xF020, 0x16
+WM_MENUSELECT, SB_GETTEXTLENGTHA = 0x11F, 0x403
 STAMP = r" \d{4}/\d\d/\d\d \d\d:\d\d:\d\d\.\d{3} ： "
 FAILED = STAMP + r"失敗　\( %s の応答 \) 返答待機タイムアウト\[\d+ ms\]$" % re.escape(SILENT)
 ANSWERED = (STAMP + r"%s　\( %s の応答 \) 誤差 (\d\.\d{3})秒の遅れ\(応答速度:0\.\d{3}秒\) "
@@ -53,7 +43,7 @@ STRING_120 = "全ユーザーのスタートアップに対して登録・解除
 
 
 class Checks:
-    def __init__(self, driver, program):
+    def __init__(self, driver, program):  # failures collect; the run goes on
         self.driver, self.v, self.failures = driver, program, []
 
     def expect(self, label, got, wanted):
@@ -197,6 +187,9 @@ def check_service_mode(driver):
         c = Checks(driver, v)
         c.expect("service window", (v.window.title, driver.style(v.window.hwnd) & WS_VISIBLE,
                                     driver.tray(v.window.hwnd, 100, True)), (vp.TITLE + " （サービス起動）", 0, True))
+        for command, shown in ((32775, True), (105, False)):  # 105 shares its number with string 105
+            driver.send(v.window.hwnd, WM_MENUSELECT, command)
+            c.expect("help of %d" % command, driver.send(v.control(131), SB_GETTEXTLENGTHA) & 0xFFFF > 0, shown)
         for command, text in ((32789, STRING_119), (32790, STRING_119), (32778, STRING_106), (32785, STRING_106)):
             v.command(command)
             if command == 32785:  # a close waits for the box, which returns into the window

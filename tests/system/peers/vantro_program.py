@@ -60,24 +60,25 @@ def read_link(path):
     """(target, working folder, arguments) of a .lnk file (the shell-link format)."""
     with open(path, "rb") as f:
         data = f.read()
-    flags = struct.unpack_from("<I", data, 0x14)[0]
-    at = 0x4C
+    flags, at, strings = struct.unpack_from("<I", data, 0x14)[0], 0x4C, {}
     if flags & 0x1:  # item ID list
         at += 2 + struct.unpack_from("<H", data, at)[0]
-    target = ""
-    if flags & 0x2:  # link info: the local base path
-        size, _, _, _, base = struct.unpack_from("<5I", data, at)
-        target = data[at + base:data.index(b"\0", at + base)].decode("cp932")
-        at += size
-    strings = {}
-    for bit in (0x4, 0x8, 0x10, 0x20, 0x40):  # name, relative path, folder, arguments, icon
+    size, _, _, _, base = struct.unpack_from("<5I", data, at) if flags & 0x2 else (0, 0, 0, 0, 0)
+    target = data[at + base:data.index(b"\0", at + base)].decode("cp932") if flags & 0x2 else ""  # link info
+    at += size
+    for bit in (0x4, 0x8, 0x10, 0x20, 0x40):  # name, relative path, folder, arguments, icon (UTF-16)
         if flags & bit:
             count = struct.unpack_from("<H", data, at)[0]
-            width = 2 if flags & 0x80 else 1
-            raw = data[at + 2:at + 2 + count * width]
-            strings[bit] = raw.decode("utf-16-le" if width == 2 else "cp932").rstrip("\0")
-            at += 2 + count * width
+            strings[bit] = data[at + 2:at + 2 + 2 * count].decode("utf-16-le").rstrip("\0")
+            at += 2 + 2 * count
     return target, strings.get(0x10), strings.get(0x20)
+
+
+def write_files(folder, files):
+    os.makedirs(folder, exist_ok=True)
+    for name, content in files.items():
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(content)
 
 
 class VantroProgram:
@@ -89,21 +90,17 @@ class VantroProgram:
     def __init__(self, driver, data=None, beside=None, args=(), desktop=None):
         self.driver, self.data, self.beside, self.args, self.desktop = driver, data or {}, beside or {}, args, desktop
         self.folder = self.process = self.window = self.output = None
+        self.closed = False
 
     def path(self, name):
         return os.path.join(self.folder, name)
 
     def start(self, wait_ms=30000):
         shutil.rmtree(data_folder(), ignore_errors=True)
-        os.makedirs(data_folder())
-        for name, content in self.data.items():
-            with open(os.path.join(data_folder(), name), "wb") as f:
-                f.write(content)
+        write_files(data_folder(), self.data)
         self.folder = tempfile.mkdtemp(prefix="vantro-exe-")
         shutil.copyfile(wine.program(PROGRAM), self.path("Vantro.exe"))
-        for name, content in self.beside.items():
-            with open(self.path(name), "wb") as f:
-                f.write(content)
+        write_files(self.folder, self.beside)
         command = [os.path.join(wine.build_dir(), "wine-run.sh")]
         if self.desktop:
             command += ["explorer", "/desktop=%s,%s" % (self.desktop, DESKTOP_SIZE)]
@@ -135,24 +132,25 @@ class VantroProgram:
     def close(self, timeout=60.0):
         """WM_CLOSE; the exit code when started directly (None when it did
         not end), 0 inside a desktop once the window is gone."""
+        self.closed = True
         self.driver.post(self.window.hwnd, WM_CLOSE)
         deadline = time.monotonic() + timeout
-        if self.desktop:
-            while self.driver.count(WINDOW_CLASS) and time.monotonic() < deadline:
-                time.sleep(0.2)
-            gone = not self.driver.count(WINDOW_CLASS)
-            self.driver.desktop("Default")  # the virtual desktop ends once nobody uses it
-            return 0 if gone else None
-        try:
-            return self.process.wait(timeout)
-        except subprocess.TimeoutExpired:
-            return None
+        if not self.desktop:
+            try:
+                return self.process.wait(timeout)
+            except subprocess.TimeoutExpired:
+                return None
+        while self.driver.count(WINDOW_CLASS) and time.monotonic() < deadline:
+            time.sleep(0.2)
+        gone = not self.driver.count(WINDOW_CLASS)
+        self.driver.desktop("Default")  # the virtual desktop ends once nobody uses it
+        return 0 if gone else None
 
     def screenshot(self, path):
         """The virtual desktop's window as a PNG (import on $DISPLAY)."""
         os.makedirs(os.path.dirname(path), exist_ok=True)
-        subprocess.run(["import", "-window", "%s - Wine desktop" % self.desktop, "-trim", "+repage", path], check=True, timeout=60,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["import", "-window", "%s - Wine desktop" % self.desktop, "-trim", "+repage", path],
+                       check=True, timeout=60, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return path
 
     def __enter__(self):
@@ -163,13 +161,12 @@ class VantroProgram:
             raise
 
     def __exit__(self, *exc):
-        if self.process is not None and self.process.poll() is None and self.window is not None:
+        if self.window is not None and not self.closed:
             self.close(20)
-        if self.process is not None and self.desktop:
-            try:  # the desktop ends by itself once its last window is gone
-                self.process.wait(60)
-            except subprocess.TimeoutExpired:
-                pass
+        try:  # a desktop ends by itself once its last window is gone
+            self.process.wait(60 if self.desktop else 10)
+        except (AttributeError, subprocess.TimeoutExpired):
+            pass
         process.reap(self.process)
         if self.output is not None:
             self.output.close()
