@@ -83,16 +83,15 @@ def check_seeded(driver):
                                              ("無応答2", SILENT)])}
     with vp.VantroProgram(driver, data, beside, desktop="vantro") as v:
         c = Checks(driver, v)
-        lines = c.log_lines(2)
-        c.expect("failure line", bool(lines and re.match(FAILED, lines[0])), True)
-        answered = re.match(ANSWERED % ("補正", re.escape(CHRONY)), lines[1] if len(lines) > 1 else "")
+        lines = c.log_lines(2) + ["", ""]
+        c.expect("failure line", bool(re.match(FAILED, lines[0])), True)
+        answered = re.match(ANSWERED % ("補正", re.escape(CHRONY)), lines[1])
         c.expect("correction line", bool(answered and 4.9 < float(answered.group(1)) < 5.1), True)
         step = STEP.search(v.stderr_text())
         c.expect("step asked for", bool(step and 4900 < int(step.group(1)) < 5100), True)
         time.sleep(1)  # the status bar's countdown
         v.screenshot(os.path.join(ARTIFACTS, "vantro_main_running.png"))
-        v.command(32783)
-        v.command(32775)
+        v.command(32783), v.command(32775)
         lines = c.log_lines(3)
         c.expect("test run", bool(re.match(ANSWERED % ("確認", re.escape(CHRONY)), lines[-1])), True)
         c.expect("log list", c.list_state(133), (3, 2))
@@ -103,12 +102,11 @@ def check_seeded(driver):
         v.command(32796)
         for text, button in zip(DIAGNOSIS, (IDYES, IDOK, IDOK)):
             c.answer("diagnosis", text, button)
-        for command, parameters in ((32789, 'mb /inst "RAVO NTP CLIENT" DAMPLIN.exe interactive '
-                                             '"ミルタ ～インターネット時刻補正～"'),
-                                    (32790, 'silent /rm "RAVO NTP CLIENT"')):
+        for command, parameters in ((32789, 'mb /inst "RAVO NTP CLIENT" DAMPLIN.exe interactive "ミルタ ～イン'
+                                             'ターネット時刻補正～"'), (32790, 'silent /rm "RAVO NTP CLIENT"')):
             v.command(command)
-            got = record(v.path("KORVEX.exe"))
-            c.expect("service tool", got and got["command"].endswith(".exe\" " + parameters), True)
+            c.expect("service tool", (record(v.path("KORVEX.exe")) or {}).get("command", "")[-len(parameters) - 6:],
+                     '.exe" ' + parameters)
             os.remove(v.path("KORVEX.exe.txt"))
             if command == 32789:
                 c.answer("service notice", "※サービス起動はWindows再起動後に有効になります", IDOK)
@@ -158,15 +156,13 @@ def check_first_start(driver):
             v.command(command)
             if answer:
                 c.answer("delete", "選択されているサーバを削除します\nよろしいですか？", answer)
-            c.expect("list after %d" % command, c.until(lambda: c.list_state(1005) == state, 5) or c.list_state(1005),
-                     True)
+            c.expect("list after %d" % command, c.until(lambda: c.list_state(1005) == state, 5), True)
         v.command(32788)
         c.expect("tray added", driver.tray(v.window.hwnd, 100, True), True)
         driver.post(v.window.hwnd, WM_SYSCOMMAND, SC_MINIMIZE)
         c.expect("hidden", c.until(lambda: not driver.style(v.window.hwnd) & WS_VISIBLE, 5), True)
         c.expect("second instance", wine.run(v.path("Vantro.exe"), timeout=60).returncode, 0)
         c.expect("shown again", c.until(lambda: driver.style(v.window.hwnd) & WS_VISIBLE != 0, 5), True)
-        c.expect("one window", driver.count(vp.WINDOW_CLASS), 1)
         driver.send(v.window.hwnd, WM_ENDSESSION, 1)  # the session ends the process without WM_DESTROY
         c.expect("saved at the session's end", (driver.style(v.window.hwnd) & WS_VISIBLE, vp.read_text(
             os.path.join(vp.data_folder(), "ntp_server.txt"))), (0, vp.list_bytes(KEPT).decode("cp932")))

@@ -1,8 +1,6 @@
-"""Vantro.exe itself under Wine: a copy in a folder of its own (its program
-folder, where factory lists and stand-ins lie), its data folder in the prefix
-(the all-users one: Wine's token is elevated) emptied and seeded, started
-directly or inside a Wine virtual desktop (which draws caption bars), and the
-files it writes read back. Used by the system tests and by `make run`."""
+"""Vantro.exe under Wine from a folder of its own, with its data folder (the
+all-users one: Wine's token is elevated) seeded, started directly or in a Wine
+virtual desktop (which draws caption bars). For the system tests, make run."""
 
 import os
 import shutil
@@ -41,7 +39,7 @@ def list_bytes(entries):
     return "".join("%s,%s\r\n" % entry for entry in entries).encode("cp932")
 
 
-def read_text(path):
+def read_text(path):  # None without the file
     try:
         with open(path, "rb") as f:
             return f.read().decode("cp932")
@@ -82,10 +80,8 @@ def write_files(folder, files):
 
 
 class VantroProgram:
-    """A copy of Vantro.exe whose data folder holds `data` ({name: bytes},
-    emptied first) and whose program folder holds `beside`; started with
-    `args`, in the Wine virtual desktop `desktop` when given. Wine's err
-    channel of sync is on, so a refused clock step shows in stderr_text()."""
+    """Data folder: `data` only ({name: bytes}); program folder: `beside`.
+    Wine's err channel of sync is on: a refused clock step is in stderr_text()."""
 
     def __init__(self, driver, data=None, beside=None, args=(), desktop=None):
         self.driver, self.data, self.beside, self.args, self.desktop = driver, data or {}, beside or {}, args, desktop
