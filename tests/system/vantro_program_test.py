@@ -183,6 +183,8 @@ def check_service_mode(driver):
         c = Checks(driver, v)
         c.expect("service window", (v.window.title, driver.style(v.window.hwnd) & WS_VISIBLE,
                                     driver.tray(v.window.hwnd, 100, True)), (vp.TITLE + " （サービス起動）", 0, True))
+        tip = hex(driver.send(v.control(130), 0x423))  # TB_GETTOOLTIPS; text, background colour, width
+        c.expect("tooltips", [driver.send(tip, message) for message in (0x417, 0x416, 0x419)], [0xFFFFFF, 0, 300])
         for command, shown in ((32775, True), (105, False)):  # 105 shares its number with string 105
             driver.send(v.window.hwnd, WM_MENUSELECT, command)
             c.expect("help of %d" % command, driver.send(v.control(131), SB_GETTEXTLENGTHA) & 0xFFFF > 0, shown)
