@@ -9,10 +9,10 @@ here by their headers only.
 
 Usage: shipped_programs_test.py RELATIVE_PATH[=ARGUMENTS][@WINDOW_CLASS] ...
 
-A program given with the class of its hidden main window (a tray program,
-which runs until told to end) is started from a copy in an empty folder (it
-keeps its settings beside itself), its window is waited for and sent
-WM_CLOSE, and then it must end with 0.
+A program given with the class of its main window (one that runs until told
+to end) is started from a copy in an empty folder, its window is waited for
+and sent WM_CLOSE, the questions it may ask meanwhile are answered No (or
+OK), and then it must end with 0.
 """
 
 import os
@@ -21,26 +21,24 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from peers import process, wine  # noqa: E402
-from peers.window_driver import WM_CLOSE, WindowDriver  # noqa: E402
+from peers.window_driver import IDNO, IDOK, WM_CLOSE, WindowDriver  # noqa: E402
 
 # DLLs that Windows itself provides (XP and later).
-SYSTEM_DLLS = {
-    "advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll",
-    "msvcrt.dll", "ole32.dll", "oleaut32.dll", "shell32.dll", "shfolder.dll",
-    "shlwapi.dll", "user32.dll", "version.dll", "wininet.dll", "winmm.dll",
-    "ws2_32.dll", "wsock32.dll",
-}
-
+SYSTEM_DLLS = {"advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
+               "ole32.dll", "oleaut32.dll", "shell32.dll", "shfolder.dll", "shlwapi.dll", "user32.dll",
+               "version.dll", "wininet.dll", "winmm.dll", "ws2_32.dll", "wsock32.dll"}
 
 # What each program's properties page calls it, and the name of its version
 # in cmake/version.cmake.
 PROGRAMS = {
     "Tarvik.exe": ("TARVIK", "ミルタ スクリプト起動ランチャー"),
     "Sorbel.exe": ("SORBEL", "ミルタサーバー 時刻配信NTPサーバ"),
+    "Vantro.exe": ("VANTRO", "ミルタ インターネット時刻補正"),
 }
 
 
@@ -74,29 +72,9 @@ def version_block(path):
             for key, value in expected.items() if shown.get(key) != value]
 
 
-def shipped_tree():
-    build = wine.build_dir()
-    with open(os.path.join(build, "CMakeCache.txt"), encoding="utf-8", errors="replace") as f:
-        runs_i686 = "mingw-i686.cmake" in f.read()
-    return build if runs_i686 else build.rstrip("/") + "-i686", runs_i686
-
-
-def headers(path):
-    """(file format, [imported DLL names]) from objdump."""
-    dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", path], capture_output=True,
-                          text=True, timeout=60)
-    fmt, dlls = "", []
-    for line in dump.stdout.splitlines():
-        if "file format" in line:
-            fmt = line.split("file format", 1)[1].strip()
-        elif line.strip().startswith("DLL Name:"):
-            dlls.append(line.split(":", 1)[1].strip())
-    return fmt, dlls
-
-
 def run_and_close(path, arguments, window_class):
-    """Starts a copy of the program, closes its window; the exit code (None
-    when it did not end within a minute)."""
+    """Starts a copy of the program and closes its window; the exit code
+    (None when it did not end within a minute)."""
     folder = tempfile.mkdtemp(prefix="shipped-")
     copy = os.path.join(folder, os.path.basename(path))
     shutil.copyfile(path, copy)
@@ -108,8 +86,12 @@ def run_and_close(path, arguments, window_class):
             window = driver.find(window_class, 30000)
             if window is not None:
                 driver.post(window.hwnd, WM_CLOSE)
+            deadline = time.monotonic() + 60
+            while window is not None and started.poll() is None and time.monotonic() < deadline:
+                for box in driver.boxes(window.hwnd, 1, 1000):
+                    driver.answer(box, IDNO if IDNO in box.buttons else IDOK)
             try:
-                return started.wait(60)
+                return started.wait(max(deadline - time.monotonic(), 1))
             except subprocess.TimeoutExpired:
                 return None
     finally:
@@ -121,32 +103,35 @@ def check(tree, runs_i686, relative, arguments, window_class):
     path = os.path.join(tree, relative)
     if not os.path.exists(path):
         return ["%s has not been built" % path]
+    dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", path], capture_output=True, text=True, timeout=60)
+    lines = dump.stdout.splitlines()
+    fmt = "".join(line.split("file format", 1)[1].strip() for line in lines if "file format" in line)
+    dlls = [line.split(":", 1)[1].strip() for line in lines if line.strip().startswith("DLL Name:")]
+    print("%s: %s, imports %s" % (relative, fmt, ", ".join(dlls)))
     failures = []
-    fmt, dlls = headers(path)
     if fmt != "pei-i386":
         failures.append("%s: file format %r, expected pei-i386 (PE32, Intel 80386)" % (relative, fmt))
-    foreign = [d for d in dlls if d.lower() not in SYSTEM_DLLS]
-    if foreign or not dlls:
+    if not dlls or any(d.lower() not in SYSTEM_DLLS for d in dlls):
         failures.append("%s: imports %s; only system DLLs are allowed" % (relative, dlls))
-    print("%s: %s, imports %s" % (relative, fmt, ", ".join(dlls)))
     failures += version_block(path)
     if runs_i686 and window_class:
         code = run_and_close(path, arguments, window_class)
         print("%s %s: started, closed, exit code %s" % (relative, arguments, code))
         if code != 0:
-            failures.append("%s %s: exit code %s after WM_CLOSE to %s" % (relative, arguments, code,
-                                                                         window_class))
+            failures.append("%s %s: exit code %s after WM_CLOSE to %s" % (relative, arguments, code, window_class))
     elif runs_i686:
         done = wine.run(path, *arguments.split(), timeout=60)
         print("%s %s: started, exit code %d" % (relative, arguments, done.returncode))
         if done.returncode != 0:
-            failures.append("%s %s: exit code %d\n%s" % (relative, arguments, done.returncode,
-                                                         done.stderr))
+            failures.append("%s %s: exit code %d\n%s" % (relative, arguments, done.returncode, done.stderr))
     return failures
 
 
 def main():
-    tree, runs_i686 = shipped_tree()
+    build = wine.build_dir()
+    with open(os.path.join(build, "CMakeCache.txt"), encoding="utf-8", errors="replace") as f:
+        runs_i686 = "mingw-i686.cmake" in f.read()
+    tree = build if runs_i686 else build.rstrip("/") + "-i686"
     failures = []
     for spec in sys.argv[1:]:
         spec, _, window_class = spec.partition("@")

@@ -16,6 +16,12 @@
 //   tray HWND ID            tray 1/0: the notification area has the icon
 //   classes KEY VALUE...    old TEXT or old -: sets the default value of
 //                           HKEY_CLASSES_ROOT\KEY (VALUE "-" deletes it)
+//   desktop NAME            desktop 1/0: windows are looked for in that
+//                           desktop from then on (a Wine virtual desktop)
+//   child HWND ID           child HWND, or none: the window's descendant
+//                           control with that identifier
+//   send HWND MSG WP LP     result N (messages without pointers only)
+//   style HWND              style HEX: the window's style bits
 //   quit
 //
 // Under any other name (a copy placed where a program will start it) it is
@@ -158,6 +164,13 @@ std::string DescribeBox(HWND box) {
          "\t" + Escape(WindowText(box)) + "\t" + Escape(parts.text);
 }
 
+// Control identifier -> the first descendant with it.
+BOOL CALLBACK FindControl(HWND child, LPARAM lParam) {
+  auto* q = reinterpret_cast<std::pair<int, HWND>*>(lParam);
+  if (GetDlgCtrlID(child) == q->first) q->second = child;
+  return q->second ? FALSE : TRUE;
+}
+
 std::string SetClassesDefault(const std::string& key, const std::string& value) {
   HKEY hKey;
   std::wstring wideKey = Wide(key, CP_UTF8);
@@ -226,6 +239,28 @@ void Command(const std::vector<std::string>& w, const std::string& rest) {
     Reply(Shell_NotifyIconA(NIM_MODIFY, &nid) ? "tray 1" : "tray 0");
   } else if (verb == "classes") {
     Reply(SetClassesDefault(arg(1), rest));
+  } else if (verb == "desktop") {
+    // The desktop we leave is let go, so that a virtual desktop can end.
+    static HDESK current = nullptr;
+    HDESK desktop = OpenDesktopA(arg(1).c_str(), 0, FALSE, GENERIC_ALL);
+    BOOL ok = desktop && SetThreadDesktop(desktop);
+    if (ok && current) CloseDesktop(current);
+    if (ok) current = desktop;
+    else if (desktop) CloseDesktop(desktop);
+    Reply(ok ? "desktop 1" : "desktop 0");
+  } else if (verb == "child") {
+    std::pair<int, HWND> query(static_cast<int>(Number(arg(2))), nullptr);
+    EnumChildWindows(Handle(arg(1)), FindControl, reinterpret_cast<LPARAM>(&query));
+    Reply(query.second ? "child " + Hex(query.second) : "none");
+  } else if (verb == "send") {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(Handle(arg(1)), static_cast<UINT>(Number(arg(2))), static_cast<WPARAM>(Number(arg(3))),
+                        static_cast<LPARAM>(Number(arg(4))), SMTO_ABORTIFHUNG, 10000, &result);
+    Reply("result " + std::to_string(static_cast<long long>(static_cast<LONG_PTR>(result))));
+  } else if (verb == "style") {
+    char text[32];
+    std::snprintf(text, sizeof(text), "style 0x%08lx", static_cast<unsigned long>(GetWindowLongA(Handle(arg(1)), GWL_STYLE)));
+    Reply(text);
   } else {
     Reply("error unknown command " + verb);
   }

@@ -154,6 +154,22 @@ class WindowDriver:
                 return present
             time.sleep(0.1)
 
+    def desktop(self, name):
+        """Looks for windows in the Wine virtual desktop `name` from now on."""
+        return self.ask("desktop", name)[0] == "desktop 1"
+
+    def child(self, hwnd, control_id):
+        """The window's descendant control with that identifier, or None."""
+        reply = self.ask("child", hwnd, control_id)[0].split()
+        return reply[1] if reply[0] == "child" else None
+
+    def send(self, hwnd, message, wparam=0, lparam=0):
+        """SendMessage's result (for messages without pointers)."""
+        return int(self.ask("send", hwnd, message, wparam, lparam)[0].split()[1])
+
+    def style(self, hwnd):
+        return int(self.ask("style", hwnd)[0].split()[1], 16)
+
     def classes_default(self, key, value):
         """Sets the default value of HKEY_CLASSES_ROOT\\key ("-" deletes it);
         the previous value, "-" when there was none."""
