@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all setup build test run clean
+.PHONY: all setup build test run run-tarvik clean
 
 all: build
 
@@ -17,7 +17,12 @@ build: setup
 test: build
 	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)
 
+# Vantro.exe correcting against a local NTP server 5 s ahead (tools/run_vantro.py).
 run: build
+	python3 tools/run_vantro.py $(BUILD)
+
+# Tarvik.exe on the demonstration scripts of tools/demo.
+run-tarvik: build
 	bash tools/run.sh $(BUILD)
 
 clean:

@@ -7,6 +7,16 @@ const char* const CClientConfig::kConfigFile = "ntp_config.txt";
 const char* const CClientConfig::kServerListUrlKey = "sServerListUrl";
 const char* const CClientConfig::kDefaultServerListUrl = "http://www.ravo.example";
 
+namespace {
+struct AddressKey {
+  const char* pszKey;
+  CCharString CClientConfig::*pMember;
+};
+const AddressKey kAddressKeys[] = {{"sDiagnosisNtpServer", &CClientConfig::sDiagnosisNtpServer},
+                                   {"sDiagnosisWebSite", &CClientConfig::sDiagnosisWebSite},
+                                   {"sUpdateInfoUrl", &CClientConfig::sUpdateInfoUrl}};
+}  // namespace
+
 CClientSettings::CClientSettings()
     : nCheckSpan(5),
       nTimeout(600),
@@ -83,6 +93,7 @@ BOOL CClientConfig::LoadConfig() {
   nBroadcastRecvPortNo =
       static_cast<WORD>(doc.GetInt(kSection, "nBroadcastRecvPortNo", 0, nBroadcastRecvPortNo) & 0xFFFF);
   sServerListUrl = doc.GetString(sText, kSection, kServerListUrlKey, 0);
+  for (const AddressKey& key : kAddressKeys) this->*key.pMember = doc.GetString(sText, kSection, key.pszKey, 0);
 
   LoadServerList(FALSE);
   CServerList* pList = GetServerList();
@@ -127,6 +138,10 @@ BOOL CClientConfig::SaveConfig(const char* pszConfigPath, const char* pszListPat
   // when the first save goes to the data folder.
   if (!sServerListUrl.IsEmpty()) {
     doc.SetValueV(kSection, kServerListUrlKey, 1, static_cast<const char*>(sServerListUrl));
+  }
+  for (const AddressKey& key : kAddressKeys) {
+    const CCharString& sValue = this->*key.pMember;
+    if (!sValue.IsEmpty()) doc.SetValueV(kSection, key.pszKey, 1, static_cast<const char*>(sValue));
   }
   doc.Save(pszConfigPath != nullptr ? CCharString(pszConfigPath) : sDefaultPath);
 

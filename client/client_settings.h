@@ -100,6 +100,13 @@ class CClientConfig : public CClientSettings {
   // Base address of the list download ("/MAAA" or "/NAAA" is appended);
   // empty means kDefaultServerListUrl. Read from and kept in the settings.
   CCharString sServerListUrl;
+  // The other addresses of the program's own, read from and kept in the
+  // settings like sServerListUrl; empty means the program's built-in one:
+  // the NTP server and the web site the network diagnosis tries, the
+  // update-information page.
+  CCharString sDiagnosisNtpServer;
+  CCharString sDiagnosisWebSite;
+  CCharString sUpdateInfoUrl;
   int nDownloadTimeout;
   // The unread rest of the current protocol's "_server.txt" (see CUnreadRest).
   CUnreadRest restServerList;

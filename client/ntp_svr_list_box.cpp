@@ -44,3 +44,8 @@ int CNTPSvrListBox::SetSelection(int nIndex) {
   SetCurSel(nIndex);
   return nIndex;
 }
+
+BOOL CNTPSvrListBox::MoveEntry(int nFrom, int nTo) {
+  if (nFrom < 0 || nFrom >= GetCount() || nTo < 0 || nTo >= GetCount()) return FALSE;
+  return SetSelection(MoveItem(nFrom, nTo)) >= 0;
+}

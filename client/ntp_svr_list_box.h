@@ -20,6 +20,7 @@ class CNTPSvrListBox : public CWLOwnerDrawListBox, public CServerList {
   void DeleteAll() override;
   int GetSelection() const override;
   int SetSelection(int nIndex) override;
+  BOOL MoveEntry(int nFrom, int nTo) override;
   bool DeletesItself() const override { return bAutoDelete != 0; }
 
   using CWLListBox::AddItem;

@@ -55,3 +55,16 @@ int CServerList::SetSelection(int nIndex) {
   nSelection = nIndex >= 0 && nIndex < GetCount() ? nIndex : -1;
   return nSelection;
 }
+
+BOOL CServerList::MoveEntry(int nFrom, int nTo) {
+  if (nFrom < 0 || nFrom >= GetCount() || nTo < 0 || nTo >= GetCount()) return FALSE;
+  NTP_SERVER_INFO* pEntry = aEntries.GetAt(nFrom);
+  aEntries.RemoveAt(nFrom);
+  if (!aEntries.InsertAt(nTo, pEntry)) {  // out of memory: the entry is gone
+    delete pEntry;
+    nSelection = -1;
+    return FALSE;
+  }
+  nSelection = nTo;
+  return TRUE;
+}

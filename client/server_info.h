@@ -40,6 +40,9 @@ class CServerList {
   virtual int GetSelection() const;
   // An index outside the list clears the selection; the new selection.
   virtual int SetSelection(int nIndex);
+  // Moves entry nFrom to position nTo (both inside the list) and selects
+  // it; FALSE (nothing changed) otherwise.
+  virtual BOOL MoveEntry(int nFrom, int nTo);
   // Whether the list goes with its own window (a list control), so that
   // whoever holds it only refers to it.
   virtual bool DeletesItself() const { return false; }

@@ -14,6 +14,8 @@ DWORD CSorbel::OnThreadEnd() { return 0; }
 DWORD CSorbel::Run() {
   NTP_PACKET msg;
   msg.InitRequest();
+  // Read once: the settings do not change while the responder runs.
+  const SERVER_IDENTITY identity = GetServerIdentity();
   CUDPSocket* socket = sntp.pSocket;
   InterlockedExchange(&bRunning, socket->Bind(nPort, INADDR_ANY) ? 1 : 0);
   // The socket check also ends the loop when Stop ran between the bind and
@@ -26,7 +28,7 @@ DWORD CSorbel::Run() {
     if (!bRunning || !socket->HasSocket()) break;
     // Receive accepts exactly 48 bytes; version and leap bits are not examined.
     if (received && msg.GetMode() == kNtpModeClient)
-      SendServerPacket(&sntp, &msg, address, port, kNtpModeServer);
+      SendServerPacket(&sntp, &msg, address, port, kNtpModeServer, identity);
   }
 
   // A responder that ends by itself (its bind failed) leaves its owner's slot.

@@ -7,17 +7,26 @@ Hosts whose kernel cannot execute 32-bit code test a 64-bit build of the
 sources; the shipped 32-bit programs are then in BUILD-i686 and are checked
 here by their headers only.
 
-Usage: shipped_programs_test.py RELATIVE_PATH[=ARGUMENTS] ...
+Usage: shipped_programs_test.py RELATIVE_PATH[=ARGUMENTS][@WINDOW_CLASS] ...
+
+A program given with the class of its main window (one that runs until told
+to end) is started from a copy in an empty folder, its window is waited for
+and sent WM_CLOSE, the questions it may ask meanwhile are answered No (or
+OK), and then it must end with 0.
 """
 
 import os
 import re
+import shutil
 import subprocess
 import sys
+import tempfile
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from peers import wine  # noqa: E402
+from peers import process, wine  # noqa: E402
+from peers.window_driver import IDNO, IDOK, WM_CLOSE, WindowDriver  # noqa: E402
 
 # DLLs that Windows itself provides (XP and later).
 SYSTEM_DLLS = {"advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
@@ -28,6 +37,8 @@ SYSTEM_DLLS = {"advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "ker
 # in cmake/version.cmake.
 PROGRAMS = {
     "Tarvik.exe": ("TARVIK", "ミルタ スクリプト起動ランチャー"),
+    "Sorbel.exe": ("SORBEL", "ミルタサーバー 時刻配信NTPサーバ"),
+    "Vantro.exe": ("VANTRO", "ミルタ インターネット時刻補正"),
 }
 
 
@@ -61,7 +72,34 @@ def version_block(path):
             for key, value in expected.items() if shown.get(key) != value]
 
 
-def check(tree, runs_i686, relative, arguments):
+def run_and_close(path, arguments, window_class):
+    """Starts a copy of the program and closes its window; the exit code
+    (None when it did not end within a minute)."""
+    folder = tempfile.mkdtemp(prefix="shipped-")
+    copy = os.path.join(folder, os.path.basename(path))
+    shutil.copyfile(path, copy)
+    started = None
+    try:
+        with WindowDriver() as driver, open(os.path.join(folder, "output.txt"), "wb") as out:
+            started = subprocess.Popen([os.path.join(wine.build_dir(), "wine-run.sh"), copy] + arguments.split(),
+                                       stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT)
+            window = driver.find(window_class, 30000)
+            if window is not None:
+                driver.post(window.hwnd, WM_CLOSE)
+            deadline = time.monotonic() + 60
+            while window is not None and started.poll() is None and time.monotonic() < deadline:
+                for box in driver.boxes(window.hwnd, 1, 1000):
+                    driver.answer(box, IDNO if IDNO in box.buttons else IDOK)
+            try:
+                return started.wait(max(deadline - time.monotonic(), 1))
+            except subprocess.TimeoutExpired:
+                return None
+    finally:
+        process.reap(started)
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def check(tree, runs_i686, relative, arguments, window_class):
     path = os.path.join(tree, relative)
     if not os.path.exists(path):
         return ["%s has not been built" % path]
@@ -76,7 +114,12 @@ def check(tree, runs_i686, relative, arguments):
     if not dlls or any(d.lower() not in SYSTEM_DLLS for d in dlls):
         failures.append("%s: imports %s; only system DLLs are allowed" % (relative, dlls))
     failures += version_block(path)
-    if runs_i686:
+    if runs_i686 and window_class:
+        code = run_and_close(path, arguments, window_class)
+        print("%s %s: started, closed, exit code %s" % (relative, arguments, code))
+        if code != 0:
+            failures.append("%s %s: exit code %s after WM_CLOSE to %s" % (relative, arguments, code, window_class))
+    elif runs_i686:
         done = wine.run(path, *arguments.split(), timeout=60)
         print("%s %s: started, exit code %d" % (relative, arguments, done.returncode))
         if done.returncode != 0:
@@ -89,7 +132,11 @@ def main():
     with open(os.path.join(build, "CMakeCache.txt"), encoding="utf-8", errors="replace") as f:
         runs_i686 = "mingw-i686.cmake" in f.read()
     tree = build if runs_i686 else build.rstrip("/") + "-i686"
-    failures = sum((check(tree, runs_i686, *spec.partition("=")[::2]) for spec in sys.argv[1:]), [])
+    failures = []
+    for spec in sys.argv[1:]:
+        spec, _, window_class = spec.partition("@")
+        relative, _, arguments = spec.partition("=")
+        failures += check(tree, runs_i686, relative, arguments, window_class)
     for f in failures:
         print("FAIL: " + f)
     return 1 if failures else 0

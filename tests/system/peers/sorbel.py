@@ -26,11 +26,11 @@ def free_udp_port():
         return s.getsockname()[1]
 
 
-def ask(port, data, timeout=0.5):
-    """Sends data to 127.0.0.1:port, returns the first datagram that comes back (or None)."""
+def ask(port, data, address="127.0.0.1", timeout=0.5):
+    """Sends data to address:port, returns the first datagram that comes back (or None)."""
     with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
         s.settimeout(timeout)
-        s.sendto(data, ("127.0.0.1", port))
+        s.sendto(data, (address, port))
         try:
             return s.recvfrom(2048)[0]
         except OSError:
