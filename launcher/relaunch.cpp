@@ -2,8 +2,8 @@
 
 #include <shellapi.h>
 
+#include "client/sys/full_rights.h"
 #include "client/sys/system_api.h"
-#include "client/sys/system_library.h"
 
 namespace {
 void ReportFalse(const char* call) {
@@ -12,38 +12,9 @@ void ReportFalse(const char* call) {
 }  // namespace
 
 BOOL RelaunchElevated(const char* argumentText, int nShow) {
+  // Not limited, or not known to be: the scripts run in this process.
+  if (!IsLimitedToken(ReportFalse)) return FALSE;
   CSystemApi* api = GetSystemApi();
-  OSVERSIONINFOA version;
-  ZeroMemory(&version, sizeof(version));
-  version.dwOSVersionInfoSize = sizeof(version);
-  if (!api->GetVersionEx(&version)) {
-    ReportFalse("GetVersionEx");
-    ZeroMemory(&version, sizeof(version));  // read nothing: taken as before Vista
-  }
-  if (version.dwPlatformId != VER_PLATFORM_WIN32_NT || version.dwMajorVersion < 6) return FALSE;
-
-  CSystemLibrary advapi("ADVAPI32.DLL");
-  if (!advapi.hModule) return FALSE;
-  auto openToken = ProcAs<PFN_OPENPROCESSTOKEN>(advapi.GetProc("OpenProcessToken"));
-  auto tokenInfo = ProcAs<PFN_GETTOKENINFORMATION>(advapi.GetProc("GetTokenInformation"));
-  if (!openToken || !tokenInfo) return FALSE;
-
-  // A type that could not be read is not "limited": the scripts then run here.
-  DWORD type = TokenElevationTypeDefault;
-  HANDLE token = nullptr;
-  if (!openToken(api->GetCurrentProcess(), TOKEN_QUERY, &token)) {
-    // Without a token there is nothing to query or close.
-    ReportFalse("OpenProcessToken");
-  } else {
-    DWORD returned = 0;
-    if (!tokenInfo(token, TokenElevationType, &type, sizeof(type), &returned)) {
-      ReportFalse("GetTokenInformation");
-      type = TokenElevationTypeDefault;
-    }
-    if (!api->CloseHandle(token)) ReportFalse("CloseHandle");
-  }
-  if (type != TokenElevationTypeLimited) return FALSE;
-
   char program[MAX_PATH] = "", directory[MAX_PATH] = "";
   DWORD n = api->GetModuleFileName(program, MAX_PATH);
   if (n == 0) ReportFalse("GetModuleFileName");

@@ -11,55 +11,51 @@ struct RightsCache {
 };
 RightsCache g_rights;
 
-void ReportFailure(const char* call) {
+void ReportLastError(const char* call) {
   DWORD error = GetLastError();
   char text[32];
   wsprintfA(text, "LastError=%d", static_cast<int>(error));
   GetSystemApi()->MessageBox(nullptr, text, call, MB_OK);
 }
+}  // namespace
 
-BOOL ComputeFullRights() {
+BOOL IsLimitedToken(PFN_REPORTFAILURE report) {
   CSystemApi* api = GetSystemApi();
   OSVERSIONINFOA info;
   ZeroMemory(&info, sizeof(info));
   info.dwOSVersionInfoSize = sizeof(info);
   if (!api->GetVersionEx(&info)) {
-    ReportFailure("GetVersionEx");
-    ZeroMemory(&info, sizeof(info));
+    report("GetVersionEx");
+    ZeroMemory(&info, sizeof(info));  // read nothing: taken as before Vista
   }
-  if (info.dwPlatformId != VER_PLATFORM_WIN32_NT || info.dwMajorVersion < 6) return TRUE;
+  if (info.dwPlatformId != VER_PLATFORM_WIN32_NT || info.dwMajorVersion < 6) return FALSE;
 
   CSystemLibrary advapi("ADVAPI32.DLL");
-  if (!advapi.hModule) return TRUE;
+  if (!advapi.hModule) return FALSE;
   auto openToken = ProcAs<PFN_OPENPROCESSTOKEN>(advapi.GetProc("OpenProcessToken"));
   auto tokenInfo = ProcAs<PFN_GETTOKENINFORMATION>(advapi.GetProc("GetTokenInformation"));
-  BOOL bFull = TRUE;
-  if (openToken && tokenInfo) {
-    // An elevation type that could not be read counts as not limited: the
-    // process then behaves as it did before Vista instead of restarting
-    // itself elevated again and again.
-    DWORD type = TokenElevationTypeDefault;
-    HANDLE token = nullptr;
-    if (!openToken(api->GetCurrentProcess(), TOKEN_QUERY, &token)) {
-      ReportFailure("OpenProcessToken");
-    } else {
-      DWORD returned = 0;
-      if (!tokenInfo(token, TokenElevationType, &type, sizeof(type), &returned)) {
-        ReportFailure("GetTokenInformation");
-        type = TokenElevationTypeDefault;
-      }
-      if (!api->CloseHandle(token)) ReportFailure("CloseHandle");
+  if (!openToken || !tokenInfo) return FALSE;
+
+  DWORD type = TokenElevationTypeDefault;
+  HANDLE token = nullptr;
+  if (!openToken(api->GetCurrentProcess(), TOKEN_QUERY, &token)) {
+    // Without a token there is nothing to query or close.
+    report("OpenProcessToken");
+  } else {
+    DWORD returned = 0;
+    if (!tokenInfo(token, TokenElevationType, &type, sizeof(type), &returned)) {
+      report("GetTokenInformation");
+      type = TokenElevationTypeDefault;
     }
-    bFull = type != TokenElevationTypeLimited;
+    if (!api->CloseHandle(token)) report("CloseHandle");
   }
-  return bFull;
+  return type == TokenElevationTypeLimited;
 }
-}  // namespace
 
 BOOL IsFullRightsProcess() {
   if (g_rights.bComputed && g_rights.dwGeneration == GetSystemApiGeneration())
     return g_rights.bResult;
-  g_rights.bResult = ComputeFullRights();
+  g_rights.bResult = !IsLimitedToken(ReportLastError);
   g_rights.bComputed = TRUE;
   g_rights.dwGeneration = GetSystemApiGeneration();
   return g_rights.bResult;

@@ -11,14 +11,8 @@
 namespace {
 LONG g_nInits = 0;
 
-int SlowValue() {
-  InterlockedIncrement(&g_nInits);
-  GetClock()->Sleep(200);  // the other threads arrive meanwhile
-  return 42;
-}
-
 DWORD WINAPI Meet(void*) {
-  static int nValue = SlowValue();
+  static int nValue = (InterlockedIncrement(&g_nInits), GetClock()->Sleep(200), 42);  // the others arrive meanwhile
   return static_cast<DWORD>(nValue);
 }
 }  // namespace
@@ -27,16 +21,14 @@ int main() {
   HANDLE ahThreads[4];
   for (HANDLE& h : ahThreads) h = CreateThread(nullptr, 0, Meet, nullptr, 0, nullptr);
   WaitForMultipleObjects(4, ahThreads, TRUE, 10000);
-  int nFailures = 0;
+  int nFailures = g_nInits != 1;
   for (HANDLE h : ahThreads) {
     DWORD dwCode = 0;
     nFailures += !GetExitCodeThread(h, &dwCode) || dwCode != 42;
     CloseHandle(h);
   }
-  nFailures += g_nInits != 1;
   volatile size_t nHuge = ~static_cast<size_t>(0) / 2;  // more than any address space holds
   char* pHuge = new (std::nothrow) char[nHuge];
-  nFailures += pHuge != nullptr;
   delete[] pHuge;
-  return nFailures;
+  return nFailures + (pHuge != nullptr);
 }

@@ -1,9 +1,7 @@
 #!/usr/bin/env python3
-"""Runs the panel tests inside a Wine virtual desktop, where each new window
-is held for a photograph, caption bar included: test-artifacts/vantro_<scene>.png
-for the panel (in its main window), the server, input and about dialogs and
-a message box. The test program names each window's rectangle and caption
-in HOLD-n.ready; once photographed, HOLD-n.done lets it go on."""
+"""Runs the panel tests inside a Wine virtual desktop; each new window they
+show (its rectangle and caption in HOLD-n.ready) is photographed with its
+caption bar into test-artifacts/vantro_<scene>.png, then HOLD-n.done lets it go."""
 import glob
 import os
 import subprocess
@@ -14,7 +12,6 @@ BUILD = os.environ["SUITE_BUILD_DIR"]
 ARTIFACTS = os.path.join(BUILD, "test-artifacts")
 HOLD = os.path.join(ARTIFACTS, "vantro-hold")
 SCENES = {"接続先サーバの登録": "server", "HTTPプロキシサーバーの登録": "input", "アプリケーション情報": "about"}
-MAIN_TITLE = "ミルタ　～インターネット時刻補正～ v1.08版"
 
 
 def main():
@@ -26,26 +23,23 @@ def main():
          os.path.join(BUILD, "tests", "client", "client_app_tests.exe"), "--gtest_filter=PanelTest.*"],
         env=dict(os.environ, VANTRO_SHOT_HOLD="Z:" + HOLD), stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
     shots = []
-    try:
-        while program.poll() is None or os.path.exists("%s-%d.ready" % (HOLD, len(shots) + 1)):
-            ready = "%s-%d.ready" % (HOLD, len(shots) + 1)
-            if not os.path.exists(ready) or not os.path.getsize(ready):
-                time.sleep(0.2)
-                continue
-            time.sleep(1.0)  # the desktop paints
-            x, y, w, h, caption = open(ready, "rb").read().decode("cp932").split(" ", 4)
-            scene = SCENES.get(caption, "panel" if not shots else "message")
-            path = os.path.join(ARTIFACTS, "vantro_%s.png" % scene)
-            subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (int(w) + 16, int(h) + 16,
-                            max(int(x) - 8, 0), max(int(y) - 8, 0)), "+repage", path], check=True, timeout=30)
-            print("screenshot:", path)
-            shots.append(scene)
-            open(ready[:-len(".ready")] + ".done", "w").close()
-    finally:
-        output = program.communicate(timeout=300)[0].decode(errors="replace")
-        for name in glob.glob(HOLD + "-*"):
-            os.remove(name)
-    if sorted(shots) != ["about", "input", "message", "panel", "server"] or "FAILED" in output:
+    while program.poll() is None or os.path.exists("%s-%d.ready" % (HOLD, len(shots) + 1)):
+        ready = "%s-%d.ready" % (HOLD, len(shots) + 1)
+        if not os.path.exists(ready) or not os.path.getsize(ready):
+            time.sleep(0.2)
+            continue
+        time.sleep(1.0)  # the desktop paints
+        x, y, w, h, caption = open(ready, "rb").read().decode("cp932").split(" ", 4)
+        path = os.path.join(ARTIFACTS, "vantro_%s.png" % SCENES.get(caption, "message" if shots else "panel"))
+        subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (int(w) + 16, int(h) + 16,
+                        max(int(x) - 8, 0), max(int(y) - 8, 0)), "+repage", path], check=True, timeout=30)
+        print("screenshot:", path)
+        shots.append(os.path.basename(path))
+        open(ready[:-len(".ready")] + ".done", "w").close()
+    output = program.communicate(timeout=300)[0].decode(errors="replace")
+    for name in glob.glob(HOLD + "-*"):
+        os.remove(name)
+    if len(set(shots)) != 5 or "FAILED" in output:
         print("photographed: %s\n%s" % (shots, output))
         return 1
     return 0

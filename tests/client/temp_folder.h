@@ -3,6 +3,8 @@
 // end of the test; the current directory is put back as it was.
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <string>
 
 class CTempFolder {
@@ -18,7 +20,10 @@ class CTempFolder {
   }
   ~CTempFolder() {
     SetCurrentDirectoryA(szPrevious);
-    Remove(sPath);
+    std::string from = sPath.substr(0, sPath.size() - 1) + '\0';  // a list of one, ended by two zeros
+    SHFILEOPSTRUCTA op = {nullptr, FO_DELETE, from.c_str(), nullptr, FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI,
+                          FALSE, nullptr, nullptr};
+    SHFileOperationA(&op);
   }
   const std::string& Path() const { return sPath; }  // with its trailing backslash
 
@@ -33,12 +38,11 @@ class CTempFolder {
     HANDLE h = CreateFileA((sPath + relative).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string bytes;
-    char buffer[65536];
+    std::string bytes(GetFileSize(h, nullptr), 0);
     DWORD n = 0;
-    while (ReadFile(h, buffer, sizeof(buffer), &n, nullptr) && n > 0) bytes.append(buffer, n);
+    ReadFile(h, &bytes[0], static_cast<DWORD>(bytes.size()), &n, nullptr);
     CloseHandle(h);
-    return bytes;
+    return bytes.substr(0, n);
   }
   // The number of plain files in the folder.
   int Count() const {
@@ -52,19 +56,6 @@ class CTempFolder {
   }
 
  private:
-  static void Remove(const std::string& folder) {  // folder ends in a backslash
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((folder + "*").c_str(), &found);
-    for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &found)) {
-      std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) Remove(folder + name + "\\");
-      else DeleteFileA((folder + name).c_str());
-    }
-    if (h != INVALID_HANDLE_VALUE) FindClose(h);
-    RemoveDirectoryA(folder.c_str());
-  }
-
   std::string sPath;
   char szPrevious[MAX_PATH];
 };

@@ -15,8 +15,7 @@
 #include "server/sorbel_app.h"
 #include "server/sorbel_ids.h"
 #include "support/fake_system_api.h"
-#include "support/socket_helpers.h"
-#include "support/winsock_environment.h"
+#include "support/suite.h"
 
 namespace {
 

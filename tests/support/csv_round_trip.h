@@ -15,13 +15,6 @@ namespace csv_round_trip {
 
 using Row = std::vector<std::string>;
 
-inline void PutFile(const char* path, const std::string& bytes) {
-  HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(h);
-}
-
 // Pieces that matter to the format: blanks, separators, quotes, "#", line
 // breaks, characters whose trail byte is "\" (表, ソ) or "|" (ポ), and a lead
 // byte without its trail byte.
@@ -39,22 +32,16 @@ inline Row RandomRow(std::mt19937& r) {
   return row;
 }
 
-// A field as it comes back from a file: CRs are dropped when lines are
-// read, and a quoted line break comes back as CR LF.
-inline std::string AsReadFromFile(const std::string& field) {
-  std::string read;
-  for (char c : field) {
-    if (c == '\n') read += "\r\n";
-    else if (c != '\r') read += c;
-  }
-  return read;
-}
-
-// A row that ends in an empty field ends in a comma, which adds no field.
+// What a row gives back: a last empty field adds no comma-separated field;
+// from a file, CRs are dropped when lines are read and a quoted line break
+// comes back as CR LF.
 inline Row Expected(Row row, bool fromFile) {
   if (!row.empty() && row.back().empty()) row.pop_back();
-  if (fromFile)
-    for (std::string& field : row) field = AsReadFromFile(field);
+  for (std::string& field : row) {
+    std::string read;
+    for (char c : field) read += !fromFile ? std::string(1, c) : c == '\n' ? "\r\n" : c == '\r' ? "" : std::string(1, c);
+    field = read;
+  }
   return row;
 }
 
@@ -80,52 +67,46 @@ inline std::vector<const char*> Texts(const Row& row) {
 inline std::string CheckRow(const Row& row) {
   CCSVRowIF csv;
   csv.SetRow(static_cast<int>(row.size()), Texts(row).data());
-  Row got = Fields(csv);
-  if (got == Expected(row, false)) return "";
-  return "row " + Describe(row) + " split as " + Describe(got) + " from " + std::string(csv.sRow);
+  if (Fields(csv) == Expected(row, false)) return "";
+  return "row " + Describe(row) + " split as " + Describe(Fields(csv)) + " from " + std::string(csv.sRow);
 }
 
 // Rows saved as a document and loaded back: the same records, each with
 // its fields, nothing left unread.
 inline std::string CheckDocument(const std::vector<Row>& rows, const char* path) {
-  CCSVEditer doc;
+  CCSVEditer doc, back;
   for (const Row& row : rows) {
     doc.nRow = doc.GetLineCount();
     doc.SetRow(static_cast<int>(row.size()), Texts(row).data());
   }
-  if (!doc.Save(path)) return "document not saved";
-  CCSVEditer back;
-  if (!back.Load(path)) return "document not loaded";
+  if (!doc.Save(path) || !back.Load(path)) return "document not saved or loaded";
   if (back.GetLineCount() != static_cast<int>(rows.size()) || !back.restUnread.IsEmpty())
-    return "document of " + std::to_string(rows.size()) + " rows loads as " +
-           std::to_string(back.GetLineCount());
-  for (size_t i = 0; i < rows.size(); ++i) {
-    back.ReadRow();
-    if (Fields(back) != Expected(rows[i], true))
-      return "document row " + Describe(rows[i]) + " loads as " + Describe(Fields(back));
-  }
+    return "document of " + std::to_string(rows.size()) + " rows loads as " + std::to_string(back.GetLineCount());
+  for (const Row& row : rows)
+    if (!back.ReadRow() || Fields(back) != Expected(row, true))
+      return "document row " + Describe(row) + " loads as " + Describe(Fields(back));
   return "";
 }
 
 // Any file: what a load took and what it left unread come back the same
 // after a save and a second load.
 inline std::string CheckReload(const std::string& bytes, const char* path, const char* copyPath) {
-  PutFile(path, bytes);
+  HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(h);
   CCSVEditer first, second;
   if (!first.Load(path)) return "file not loaded";
   if (first.restUnread.IsLost()) return "";  // nothing to compare: its save is refused
   if (!first.Save(copyPath) || !second.Load(copyPath)) return "copy not saved or loaded";
-  bool same = first.GetLineCount() == second.GetLineCount() &&
-              first.restUnread.sBytes.GetLength() == second.restUnread.sBytes.GetLength() &&
-              memcmp(first.restUnread.sBytes, second.restUnread.sBytes,
-                     first.restUnread.sBytes.GetLength()) == 0;
-  for (int i = 0; same && i < first.GetLineCount(); ++i)
-    same = first.GetLine(i) == second.GetLine(i);
+  const CCharString &rest1 = first.restUnread.sBytes, &rest2 = second.restUnread.sBytes;
+  bool same = first.GetLineCount() == second.GetLineCount() && rest1.GetLength() == rest2.GetLength() &&
+              memcmp(rest1, rest2, rest1.GetLength()) == 0;
+  for (int i = 0; same && i < first.GetLineCount(); ++i) same = first.GetLine(i) == second.GetLine(i);
   if (same) return "";
-  return "reload of " + std::to_string(bytes.size()) + " bytes differs: " +
-         std::to_string(first.GetLineCount()) + "/" + std::to_string(second.GetLineCount()) +
-         " lines, rest " + std::to_string(first.restUnread.sBytes.GetLength()) + "/" +
-         std::to_string(second.restUnread.sBytes.GetLength()) + " bytes";
+  return "reload of " + std::to_string(bytes.size()) + " bytes differs: " + std::to_string(first.GetLineCount()) +
+         "/" + std::to_string(second.GetLineCount()) + " lines, rest " + std::to_string(rest1.GetLength()) + "/" +
+         std::to_string(rest2.GetLength()) + " bytes";
 }
 
 }  // namespace csv_round_trip

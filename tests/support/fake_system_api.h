@@ -14,8 +14,7 @@ class CFakeSystemApi : public CSystemApi {
     std::string verb, file, parameters, directory;
     int show = 0;
     ULONG mask = 0;
-    // "verb|file|parameters|directory|show|mask" for compact comparisons.
-    std::string Text() const;
+    std::string Text() const;  // "verb|file|parameters|directory|show|mask"
   };
   struct Box {
     std::string text, caption;
@@ -33,45 +32,32 @@ class CFakeSystemApi : public CSystemApi {
     dwMajor = 6, dwPlatform = VER_PLATFORM_WIN32_NT, dwElevationType = elevationType;
   }
 
-  // Calls that fail (return FALSE / 0) with dwFailError.
-  BOOL bFailGetVersion = FALSE, bFailOpenToken = FALSE, bFailTokenInfo = FALSE,
-       bFailCloseHandle = FALSE, bFailModuleFileName = FALSE, bFailCurrentDirectory = FALSE;
-  BOOL bMissingTokenApi = FALSE;       // ADVAPI32 has no OpenProcessToken
-  BOOL bMissingShellFolders = FALSE;   // neither shell32 nor shfolder has the lookups
-  BOOL bHaveRegisterServiceProcess = FALSE;  // KERNEL32 exports it (Windows 9x)
+  // Calls that fail (return FALSE / 0) with dwFailError; ADVAPI32 without the token functions.
+  BOOL bFailGetVersion = FALSE, bFailOpenToken = FALSE, bFailTokenInfo = FALSE, bFailCloseHandle = FALSE,
+       bFailCurrentDirectory = FALSE, bMissingTokenApi = FALSE;
   DWORD dwFailError = 5;
 
-  // Shell starts: recorded; they succeed and hand out a process handle unless
-  // bFailShell is set. Waits on that handle are recorded too.
+  // Shell starts are recorded; they succeed and hand out a process handle
+  // unless bFailShell is set. Waits on that handle are recorded too.
   BOOL bFailShell = FALSE;
   std::vector<ShellCall> shellCalls;
   std::vector<DWORD> waits;
 
-  // Message boxes: recorded; answered from the queue, IDOK / IDNO when it is empty.
+  // Message boxes are recorded and answered from the queue, IDOK / IDNO when it is empty.
   std::deque<int> answers;
   std::vector<Box> boxes;
 
-  std::string sModulePath = "C:\\suite\\Program.exe";
-  std::string sCurrentDirectory = "C:\\work";
+  std::string sModulePath = "C:\\suite\\Program.exe", sCurrentDirectory = "C:\\work";
   std::string sCommandLine;  // empty: the real one
   int nLoadedLibraries = 0;  // LoadSystemLibrary minus FreeLibrary
 
-  // With bFakeShellFolders, shell32/shfolder are fakes whose lookups (as far as
-  // present) give sSpecialFolder + "\\" + the csidl number (without
-  // CSIDL_FLAG_CREATE). Every call is recorded in folderCalls as
-  // "<library> <function> <csidl> <create or flags>", every shell library
-  // name loaded in loadedShellLibraries.
+  // With bFakeShellFolders, shell32's SHGetSpecialFolderPathA gives
+  // sSpecialFolder + "\\" + the csidl.
   BOOL bFakeShellFolders = FALSE;
-  BOOL bShell32HasSpecialFolderPath = TRUE, bShell32HasFolderPath = TRUE;
-  BOOL bFailSpecialFolderPath = FALSE, bFailFolderPath = FALSE;
   std::string sSpecialFolder = "C:\\Shell";
-  std::vector<std::string> folderCalls, loadedShellLibraries;
-
-  std::vector<std::string> serviceProcessCalls;  // RegisterServiceProcess calls as "pid type"
 
   BOOL GetVersionEx(OSVERSIONINFOA* info) override;
   HMODULE LoadSystemLibrary(const char* name) override;
-  HMODULE GetModuleHandle(const char* name) override;
   FARPROC GetProcAddress(HMODULE module, const char* name) override;
   BOOL FreeLibrary(HMODULE module) override;
   HANDLE GetCurrentProcess() override;
@@ -87,13 +73,10 @@ class CFakeSystemApi : public CSystemApi {
   DWORD dwMajor = 6, dwPlatform = VER_PLATFORM_WIN32_NT, dwElevationType = 1;
   CSystemApi* pPrevious;
   CFakeSystemApi* pPreviousFake;  // the fake installed before, for the looked-up functions
-  std::string sLookupLibrary;  // the fake shell library of the last lookup
 
   BOOL Fail(BOOL bFail);  // sets dwFailError when bFail
   static BOOL WINAPI OpenProcessToken(HANDLE process, DWORD access, HANDLE* token);
-  static BOOL WINAPI GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS cls, void* info,
-                                         DWORD size, DWORD* returned);
+  static BOOL WINAPI GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS cls, void* info, DWORD size,
+                                         DWORD* returned);
   static BOOL WINAPI SpecialFolderPath(HWND owner, char* path, int csidl, BOOL create);
-  static HRESULT WINAPI FolderPath(HWND owner, int csidl, HANDLE token, DWORD flags, char* path);
-  static DWORD WINAPI RegisterServiceProcess(DWORD processId, DWORD type);
 };

@@ -1,5 +1,6 @@
 #pragma once
-// Keeps every line a correction run leaves, with its kind.
+// Keeps every line a correction run leaves, with its kind; offers sProxy
+// unless it is empty.
 #include <string>
 #include <vector>
 
@@ -12,15 +13,9 @@ class CRecordingHost : public CCorrectionHost {
     int kind;
   };
   std::vector<Entry> entries;
-  std::string sProxy;  // empty = no proxy
+  std::string sProxy;
 
-  void ReportCorrection(const CCharString& line, int kind) override {
-    entries.push_back({static_cast<const char*>(line), kind});
-  }
-  BOOL GetHttpProxy(CCharString* proxy) override {
-    if (sProxy.empty()) return FALSE;
-    *proxy = sProxy.c_str();
-    return TRUE;
-  }
+  void ReportCorrection(const CCharString& line, int kind) override { entries.push_back({static_cast<const char*>(line), kind}); }
+  BOOL GetHttpProxy(CCharString* proxy) override { return !sProxy.empty() && (*proxy = sProxy.c_str(), TRUE); }
   const Entry& Last() const { return entries.back(); }
 };

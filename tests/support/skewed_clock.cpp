@@ -1,16 +1,6 @@
-#include "support/manual_clock.h"
+#include "support/skewed_clock.h"
 
 #include "core/system_time.h"
-
-namespace {
-void ToSystemTime(ULONGLONG local, SYSTEMTIME* st, BOOL bUTC) {
-  FILETIME ft = U64ToFileTime(local), utc;
-  if (bUTC && LocalFileTimeToFileTime(&ft, &utc)) ft = utc;
-  FileTimeToSystemTime(&ft, st);
-}
-}  // namespace
-
-CSkewedClock::CSkewedClock(LONGLONG skewMs) : nSkewMs(skewMs), stLastSet(CSystemTime()) {}
 
 ULONGLONG CSkewedClock::BaseLocal() {
   SYSTEMTIME now;
@@ -20,45 +10,31 @@ ULONGLONG CSkewedClock::BaseLocal() {
   return FileTimeToU64(ft);
 }
 
-void CSkewedClock::GetLocalTime(SYSTEMTIME* st) {
-  ToSystemTime(BaseLocal() + nSkewMs.load() * kFileTimePerMillisecond, st, FALSE);
-}
-
-void CSkewedClock::GetSystemTime(SYSTEMTIME* st) {
-  ToSystemTime(BaseLocal() + nSkewMs.load() * kFileTimePerMillisecond, st, TRUE);
+void CSkewedClock::ToSystemTime(SYSTEMTIME* st, BOOL bUTC) {
+  FILETIME ft = U64ToFileTime(BaseLocal() + nSkewMs.load() * kFileTimePerMillisecond), utc;
+  if (bUTC && LocalFileTimeToFileTime(&ft, &utc)) ft = utc;
+  FileTimeToSystemTime(&ft, st);
 }
 
 BOOL CSkewedClock::SetLocalTime(const SYSTEMTIME* st) {
-  {
-    std::lock_guard<std::mutex> guard(lock);
-    ++nSetCount;
-    if (st) stLastSet = *st;
-  }
+  ++nSetCount;
   FILETIME wanted;
+  if (st) {
+    std::lock_guard<std::mutex> guard(lock);
+    stLastSet = *st;
+  }
   if (!st || !CSystemTime::ToFileTime(*st, &wanted)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  if (DWORD error = dwSetError.load()) {
-    SetLastError(error);
-    return FALSE;
-  }
-  LONGLONG diff = static_cast<LONGLONG>(FileTimeToU64(wanted) - BaseLocal());
-  nSkewMs.store(diff / kFileTimePerMillisecond);
+  nSkewMs.store(static_cast<LONGLONG>(FileTimeToU64(wanted) - BaseLocal()) / kFileTimePerMillisecond);
   return TRUE;
-}
-
-int CSkewedClock::GetSetCount() const {
-  std::lock_guard<std::mutex> guard(lock);
-  return nSetCount;
 }
 
 SYSTEMTIME CSkewedClock::GetLastSet() const {
   std::lock_guard<std::mutex> guard(lock);
   return stLastSet;
 }
-
-CManualClock::CManualClock(const SYSTEMTIME& local, DWORD ticks) : dwTicks(ticks) { SetLocal(local); }
 
 BOOL CManualClock::SetLocal(const SYSTEMTIME& local) {
   FILETIME ft;
