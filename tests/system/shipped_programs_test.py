@@ -72,10 +72,10 @@ def version_block(path):
             for key, value in expected.items() if shown.get(key) != value]
 
 
-def run_and_close(path, arguments, window_class, in_place=False):
+def run_and_close(path, arguments, window_class, in_place=False, while_open=None):
     """Starts a copy of the program in an empty folder (or the program
-    itself, in_place) and closes its window; the exit code (None when it
-    did not end within a minute)."""
+    itself, in_place), calls while_open() once its window is there and closes
+    the window; the exit code (None when it did not end within a minute)."""
     folder = tempfile.mkdtemp(prefix="shipped-")
     exe = path if in_place else os.path.join(folder, os.path.basename(path))
     if not in_place:
@@ -87,6 +87,8 @@ def run_and_close(path, arguments, window_class, in_place=False):
                                        stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT)
             window = driver.find(window_class, 30000)
             if window is not None:
+                if while_open:
+                    while_open()
                 driver.post(window.hwnd, WM_CLOSE)
             deadline = time.monotonic() + 60
             while window is not None and started.poll() is None and time.monotonic() < deadline:
