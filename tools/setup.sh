@@ -16,6 +16,7 @@ packages=(
   chrony ntpsec-ntpdig faketime
   nginx-light tinyproxy htpdate
   tshark python3 file
+  nsis
 )
 
 missing=()

@@ -72,19 +72,23 @@ def version_block(path):
             for key, value in expected.items() if shown.get(key) != value]
 
 
-def run_and_close(path, arguments, window_class):
-    """Starts a copy of the program and closes its window; the exit code
-    (None when it did not end within a minute)."""
+def run_and_close(path, arguments, window_class, in_place=False, while_open=None):
+    """Starts a copy of the program in an empty folder (or the program
+    itself, in_place), calls while_open() once its window is there and closes
+    the window; the exit code (None when it did not end within a minute)."""
     folder = tempfile.mkdtemp(prefix="shipped-")
-    copy = os.path.join(folder, os.path.basename(path))
-    shutil.copyfile(path, copy)
+    exe = path if in_place else os.path.join(folder, os.path.basename(path))
+    if not in_place:
+        shutil.copyfile(path, exe)
     started = None
     try:
         with WindowDriver() as driver, open(os.path.join(folder, "output.txt"), "wb") as out:
-            started = subprocess.Popen([os.path.join(wine.build_dir(), "wine-run.sh"), copy] + arguments.split(),
+            started = subprocess.Popen([os.path.join(wine.build_dir(), "wine-run.sh"), exe] + arguments.split(),
                                        stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT)
             window = driver.find(window_class, 30000)
             if window is not None:
+                if while_open:
+                    while_open()
                 driver.post(window.hwnd, WM_CLOSE)
             deadline = time.monotonic() + 60
             while window is not None and started.poll() is None and time.monotonic() < deadline:
@@ -127,11 +131,16 @@ def check(tree, runs_i686, relative, arguments, window_class):
     return failures
 
 
-def main():
+def shipped_tree():
+    """(the build tree of the 32-bit programs, whether they run here)."""
     build = wine.build_dir()
     with open(os.path.join(build, "CMakeCache.txt"), encoding="utf-8", errors="replace") as f:
         runs_i686 = "mingw-i686.cmake" in f.read()
-    tree = build if runs_i686 else build.rstrip("/") + "-i686"
+    return (build if runs_i686 else build.rstrip("/") + "-i686"), runs_i686
+
+
+def main():
+    tree, runs_i686 = shipped_tree()
     failures = []
     for spec in sys.argv[1:]:
         spec, _, window_class = spec.partition("@")
