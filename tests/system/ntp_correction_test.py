@@ -1,13 +1,11 @@
 """NTP correction runs (CheckTimeNtp through correction_probe, virtual clock)
 against chronyd skewed by faketime on 127.0.0.2:123, allowance 1000 ms.
 
-Offsets are local minus server: a server ahead leaves the local clock behind,
-which is stepped; a local clock ahead by less than two minutes is held back
-(nSlewMSec), by more it is stepped back. A test run never sets the clock.
-The server details in the line are those ntpdig sees. A server of the
-test's own on 127.0.0.3:123 sends replies that must be ignored or that fail
-the run, or stays silent (the wait ends at the limit, at least one 1-second
-slice); an unknown name fails at once.
+Offsets are local minus server: a local clock behind is stepped, one ahead by
+less than two minutes held back (nSlewMSec), by more stepped back; a test run
+never sets it. The server details in the line are those ntpdig sees. A server
+of the test's own on 127.0.0.3:123 answers badly or not at all; an unknown
+name fails at once.
 """
 
 import os
