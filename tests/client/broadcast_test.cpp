@@ -1,7 +1,5 @@
-// Broadcast reception: the listener on loopback ports, the judging of what
-// it hands over (also of broken servers' broadcasts), the reception's side of
-// the port probe, and stopping it while it ends by itself or while datagrams
-// keep arriving (the worker hand-over it shares with the server engine).
+// Broadcast reception on loopback ports: what it judges, its port probe, and
+// its stop races (the worker hand-over it shares with the server engine).
 #include <random>
 
 #include "client_app_support.h"

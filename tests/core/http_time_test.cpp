@@ -1,7 +1,5 @@
-// HTTP: URLs, headers, the client socket and its bounds, the dates, and
-// correction runs against a scripted web server on 127.0.0.1 that moves a
-// manual clock by the time it "takes" and sets it to give each sample a
-// chosen offset, so nothing really waits. (Real servers and a proxy:
+// HTTP pieces, and correction runs against a scripted server on 127.0.0.1 that
+// moves a manual clock, so nothing really waits. (Real servers and a proxy:
 // http_correction_test.)
 #include <algorithm>
 
