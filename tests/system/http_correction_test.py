@@ -10,7 +10,6 @@ within HTTP_TOLERANCE_MS of the skew.
 
 import http.server
 import os
-import socket
 import sys
 import threading
 import time
@@ -38,10 +37,13 @@ def http_date(t, form):
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
-    """Answers 200 with a Date skew s ahead in its server's form."""
+    """Answers 200 with a Date skew s ahead in its server's form; without a form it stays silent."""
     protocol_version = "HTTP/1.0"
 
     def do_GET(self):
+        if not self.server.form:
+            self.server.closing.wait(30)
+            return
         self.send_response(200)  # adds Date
         self.end_headers()
 
@@ -52,32 +54,19 @@ class Handler(http.server.BaseHTTPRequestHandler):
         pass
 
 
-class OwnServer:
-    """A web server of the test's own; with form None one that accepts and stays silent."""
+class OwnServer(http.server.ThreadingHTTPServer):
+    daemon_threads = True
 
     def __init__(self, form=None, skew=0):
-        if form is None:
-            self.sock = socket.socket()
-            self.sock.bind((ADDRESS, 0))
-            self.sock.listen(4)
-            self.port = self.sock.getsockname()[1]
-            self.httpd = None
-        else:
-            self.httpd = http.server.ThreadingHTTPServer((ADDRESS, 0), Handler)
-            self.httpd.form, self.httpd.skew = form, skew
-            self.port = self.httpd.server_address[1]
-            threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
-        self.url = "http://%s:%d/" % (ADDRESS, self.port)
-
-    def __enter__(self):
-        return self
+        http.server.ThreadingHTTPServer.__init__(self, (ADDRESS, 0), Handler)
+        self.form, self.skew, self.closing = form, skew, threading.Event()
+        self.url = "http://%s:%d/" % self.server_address
+        threading.Thread(target=self.serve_forever, daemon=True).start()
 
     def __exit__(self, *exc):
-        if self.httpd:
-            self.httpd.shutdown()
-            self.httpd.server_close()
-        else:
-            self.sock.close()
+        self.closing.set()
+        self.shutdown()
+        self.server_close()
 
 
 def expect(failures, label, run, kind, offset=None, sets=0, slew=False, text=None, ms=None):
