@@ -11,12 +11,12 @@ import time
 from . import process, wine
 
 
-def request(transmit=None, first=0x23):
+def request(transmit=None):
     """A 48-byte client request whose Transmit Timestamp is `transmit` (8 bytes, now by default)."""
     if transmit is None:
         t = time.time()
         transmit = struct.pack("!II", (int(t) + 2208988800) & 0xFFFFFFFF, int(t % 1 * (1 << 32)))
-    return bytes([first]) + bytes(39) + transmit
+    return b"\x23" + bytes(39) + transmit
 
 
 def free_udp_port():
