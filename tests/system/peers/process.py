@@ -13,19 +13,8 @@ import time
 from . import PeerUnavailable
 
 
-def port_free(address, port):
-    """True when a TCP socket can be bound to address:port now."""
-    with socket.socket() as s:
-        s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        try:
-            s.bind((address, port))
-        except OSError:
-            return False
-    return True
-
-
 def free_port(address):
-    """A TCP port the system has just handed out on address."""
+    """A TCP port the system has just handed out on address (the web peers' ports)."""
     with socket.socket() as s:
         s.bind((address, 0))
         return s.getsockname()[1]
