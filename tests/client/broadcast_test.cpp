@@ -1,7 +1,5 @@
-// Broadcast reception: the listener on loopback ports, the judging of what
-// it hands over (also of broken servers' broadcasts), the reception's side of
-// the port probe, and stopping it while it ends by itself or while datagrams
-// keep arriving.
+// Broadcast reception on loopback ports: what it judges, its port probe, and
+// its stop races (the worker hand-over it shares with the server engine).
 #include <random>
 
 #include "client_app_support.h"
@@ -153,16 +151,18 @@ TEST(BroadcastReception, ATakenPort123AsksToStopTheTimeService) {
 }
 
 // Owners switch the listener off at random moments while broadcasts keep
-// arriving: while it binds, while it delivers. Every listener is freed
-// exactly once, none delivers into an owner that has switched it off, and
-// no stop hangs. (The server engine's test races a worker that ends by
-// itself through the same hand-over.)
+// arriving: while it binds, while it delivers, while it gives up on a taken
+// port and lets go by itself. Every listener is freed exactly once, none
+// delivers into an owner that has switched it off, and no stop hangs.
 TEST(BroadcastReception, StopRacesNeitherLeakNorTouchTheOwnerAfterwards) {
   const int kCycles = 400;
   CRecordingHost host;
   CTimeCorrection correction(&host);
   CClientSettings settings;
   WORD port = FreePort();
+  CUDPSocket holder;
+  ASSERT_TRUE(holder.Open(0, DWORD{0}));
+  const WORD taken = static_cast<WORD>(LocalPort(holder));
   std::atomic<bool> bSending{true};
   std::thread sender([&] {
     CUDPSocket s;
@@ -177,9 +177,11 @@ TEST(BroadcastReception, StopRacesNeitherLeakNorTouchTheOwnerAfterwards) {
   NTP_BROADCAST b;
   for (int i = 0; i < kCycles; ++i) {
     auto owner = std::make_unique<CTestReception>(&settings, &correction, nullptr, nullptr);
-    owner->StartRecver(port);
+    owner->StartRecver(i % 4 == 3 ? taken : port);
     if (i % 10 == 0)  // now and then the listener gets as far as a delivery before the stop
       delivered += WaitUntil([&] { return owner->slotBroadcast.Take(&b) != FALSE; }, 2000);
+    else if (i % 40 == 3)  // or gives up on the taken port before it
+      ASSERT_TRUE(WaitUntil([&] { return !owner->pRecver.Get(); }, 5000));
     else
       GetWin32Clock()->Sleep(random() % 3);
     DWORD start = GetWin32Clock()->GetTickCount();

@@ -1,7 +1,4 @@
-// The client's files: load rules and the layout of a new settings file, saves
-// that edit the loaded document and keep what a load could not read, the
-// server-list files with their fallbacks, round trips of every setting and
-// of the texts that matter to the format, and the run log with its file.
+// The client's settings, server-list and run-log files.
 #include <limits.h>
 
 #include "client/client_correction_host.h"
@@ -159,10 +156,8 @@ TEST(ClientConfig, EverySettingAndTypedTextReadsBackEqual) {
                CleanEntryText((std::string(kMaxEntryTextBytes - 1, 'x') + "表").c_str()));
 }
 
-// At most 201 entries while the counters count every run, also after a
-// clear; the file is appended to and written only while bSaveLog is on, as
-// the correction host passes it on; a data folder that cannot hold the file
-// still keeps the entries.
+// At most 201 entries, counters of every run; the file written only while
+// bSaveLog is on; a data folder that cannot hold it still keeps the entries.
 TEST(ActionLog, TheEntryLimitCountersAndTheLogFile) {
   CTempFolder folder;
   folder.Put("ntpaccess.log", "earlier\r\n");

@@ -1,7 +1,5 @@
-// The process utilities against a fake system: the rights check, the module
-// folder, shell starts (RunAndWait: in the server engine's port test), the
-// elevation notice, folder paths, the data folder and command lines.
-// Shell calls read "verb|file|parameters|directory|show|mask" (64: wait).
+// The process utilities against a fake system (RunAndWait: the server engine's
+// port test). Shell calls read "verb|file|parameters|directory|show|mask" (64: wait).
 #include "client/app_folders.h"
 #include "client/sys/command_line.h"
 #include "client/sys/elevation_notice.h"

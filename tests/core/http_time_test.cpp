@@ -1,10 +1,6 @@
-// HTTP: URLs, headers, the client socket and its bounds, the dates, and one
-// HTTP correction run against a scripted web server on 127.0.0.1. A manual
-// clock stands for the local clock: the server moves it by the time it
-// "takes" and sets it so that each sample has a chosen offset, so nothing
-// really waits.
-#include <algorithm>
-
+// HTTP pieces, and correction runs against a scripted server on 127.0.0.1 that
+// moves a manual clock, so nothing really waits. (Real servers and a proxy:
+// http_correction_test.)
 #include "core/http_date.h"
 #include "core/http_socket.h"
 #include "core/time_correction.h"
@@ -23,9 +19,8 @@ std::string Response(const char* status = "200 OK", const char* date = kDate) {
   return std::string("HTTP/1.1 ") + status + "\r\nServer: test\r\n" + date + "\r\n";
 }
 
-// One response of the server: the virtual ms it takes, the offset (local
-// minus server) the sample is to show, the bytes, and whether the connection
-// then stays open and silent until the server is destroyed.
+// One response: the virtual ms it takes, the offset (local minus server) the
+// sample is to show, the bytes, and whether the connection then stays silent.
 struct Answer {
   DWORD takesMs;
   LONG offset;
@@ -130,13 +125,6 @@ TEST(HttpTimeRun, TwoSamplesTheirMeanAndTheRequests) {
     EXPECT_TRUE(Contains(r.Line(), "補正　( " + r.Url() + " ) 誤差無し(応答速度:0.060秒)")) << r.Line();
     EXPECT_EQ("2024-01-01 09:00:00.530", TimeText(r.clock.GetLastSet()));
   }
-  // Through a proxy the absolute URL goes to the proxy, the Host names the origin.
-  HttpRun proxy({{10, -1500, Response()}, {10, -1500, Response()}});
-  proxy.host.sProxy = "127.0.0.1:" + std::to_string(LocalPort(proxy.web.listener));
-  ASSERT_TRUE(proxy.Check(3000, 1000, FALSE, "http://example.test/x"));
-  EXPECT_TRUE(Contains(proxy.Line(), "確認　( http://example.test/x ) 誤差 1.500秒の遅れ")) << proxy.Line();
-  EXPECT_EQ(0u, proxy.web.requests[1].find("GET http://example.test/x HTTP/1.0\r\n"));
-  EXPECT_TRUE(Contains(proxy.web.requests[1], "\r\nHost: example.test\r\n\r\n"));
 }
 
 TEST(HttpTimeRun, TheSecondRequestIsPlacedHalfASecondFromTheFirst) {
@@ -164,22 +152,13 @@ TEST(HttpTimeRun, TenTimesTheLimitAndSamplesThatGiveNoTime) {
     EXPECT_FALSE(r.Check(6000, 0, TRUE));
     EXPECT_EQ(" 2024/05/01 12:01:00.000 ： 失敗　( " + r.Url() + " ) 返答待機タイムアウト[60000 ms]", r.Line());
   }
-  // A second sample that fails: allowance 0 steps to the first sample's
+  // A second sample that times out: allowance 0 steps to the first sample's
   // estimate (5 s behind), carried over the pause (400 ms) and the failed request.
-  for (const Answer& second : {Answer{60000, kAnyOffset, Response()}, Answer{100, kAnyOffset, Response("200 OK", "")}}) {
-    HttpRun r({{100, -5000, Response()}, second});
-    EXPECT_TRUE(r.Check(6000, 0, TRUE));
-    EXPECT_TRUE(Contains(r.Line(), "補正　( " + r.Url() + " ) " +
-                                       (second.takesMs == 60000 ? "返答待機タイムアウト[60000 ms]"
-                                                                : "通信エラー(サーバアドレス無効)")))
-        << r.Line();
-    CSystemTime expected(MakeSystemTime(2024, 1, 1, 9, 0, 0, 550));
-    expected.AddMilliseconds(400 + static_cast<LONG>(second.takesMs));
-    EXPECT_EQ(TimeText(expected), TimeText(r.clock.GetLastSet()));
-    std::string at = " " + TimeText(expected) + " ： ";
-    std::replace(at.begin(), at.begin() + 11, '-', '/');
-    EXPECT_EQ(0u, r.Line().find(at)) << r.Line();
-  }
+  HttpRun late({{100, -5000, Response()}, {60000, kAnyOffset, Response()}});
+  EXPECT_TRUE(late.Check(6000, 0, TRUE));
+  EXPECT_TRUE(Contains(late.Line(), " 2024/01/01 09:01:00.950 ： 補正　( " + late.Url() + " ) 返答待機タイムアウト[60000 ms]"))
+      << late.Line();
+  EXPECT_EQ("2024-01-01 09:01:00.950", TimeText(late.clock.GetLastSet()));
   for (const std::string& response : {Response("200 OK", ""), Response("200 OK", "Date: garbage\r\n"),
                                       "HTTP/2 200\r\n" + std::string(kDate) + "\r\n"}) {
     HttpRun r({{100, kAnyOffset, response}});

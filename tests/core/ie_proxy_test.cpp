@@ -5,28 +5,20 @@
 #include <sddl.h>  // after windows.h
 
 namespace {
-// The user's Internet Settings key of the test prefix; the proxy values and
-// the key's access list are put back at the end through the full-access
-// handle, which keeps its rights whatever the list says meanwhile.
+// The user's Internet Settings key of the suite's own Wine prefix; the key's
+// access list is put back and the proxy values removed at the end through
+// the full-access handle, which keeps its rights whatever the list says meanwhile.
 class SettingsKey {
  public:
   SettingsKey() {
     RegCreateKeyExA(HKEY_CURRENT_USER, kIESettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr);
-    for (Saved& v : saved) {
-      v.data.resize(4096);
-      DWORD cb = (DWORD)v.data.size();
-      v.bPresent = RegQueryValueExA(hKey, v.pszName, nullptr, &v.dwType, v.data.data(), &cb) == ERROR_SUCCESS;
-      v.data.resize(cb);
-    }
     DWORD cb = sizeof(security);
     RegGetKeySecurity(hKey, DACL_SECURITY_INFORMATION, security, &cb);
   }
   ~SettingsKey() {
     RegSetKeySecurity(hKey, DACL_SECURITY_INFORMATION, security);
-    for (Saved& v : saved) {
-      if (v.bPresent) RegSetValueExA(hKey, v.pszName, 0, v.dwType, v.data.data(), (DWORD)v.data.size());
-      else RegDeleteValueA(hKey, v.pszName);
-    }
+    RegDeleteValueA(hKey, "ProxyEnable");
+    RegDeleteValueA(hKey, "ProxyServer");
     RegCloseKey(hKey);
   }
   void Number(const char* pszName, DWORD dw) {
@@ -47,12 +39,6 @@ class SettingsKey {
   HKEY hKey = nullptr;
 
  private:
-  struct Saved {
-    const char* pszName;
-    bool bPresent;
-    DWORD dwType;
-    std::vector<BYTE> data;
-  } saved[2] = {{"ProxyEnable", false, 0, {}}, {"ProxyServer", false, 0, {}}};
   BYTE security[4096];
 };
 }  // namespace

@@ -103,10 +103,7 @@ inline std::string CheckReload(const std::string& bytes, const char* path, const
   bool same = first.GetLineCount() == second.GetLineCount() && rest1.GetLength() == rest2.GetLength() &&
               memcmp(rest1, rest2, rest1.GetLength()) == 0;
   for (int i = 0; same && i < first.GetLineCount(); ++i) same = first.GetLine(i) == second.GetLine(i);
-  if (same) return "";
-  return "reload of " + std::to_string(bytes.size()) + " bytes differs: " + std::to_string(first.GetLineCount()) +
-         "/" + std::to_string(second.GetLineCount()) + " lines, rest " + std::to_string(rest1.GetLength()) + "/" +
-         std::to_string(rest2.GetLength()) + " bytes";
+  return same ? "" : "reload of " + std::to_string(bytes.size()) + " bytes differs";
 }
 
 }  // namespace csv_round_trip

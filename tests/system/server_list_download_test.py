@@ -4,9 +4,8 @@ whose lines hold commas) and from a server of the test's own on 127.0.0.52:
 a 4-byte Location, a body short of its Content-Length, chunked bodies whole
 and cut, a body over the size limit. A complete list with an entry in a 2xx
 answer becomes "ntp_server.txt" (the previous one "ntp_server.old");
-anything else leaves every file as it was. (A reset after
-part of a body of unknown length fails too on Windows; Wine reports such a
-reset as an orderly end, so it is not shown here.)
+anything else leaves every file as it was. (Wine reports a reset as an
+orderly end, so a reset inside a body of unknown length is not shown here.)
 """
 
 import http.server

@@ -3,26 +3,13 @@
 // Reads INI, switches response mode on as configured, sends BROADCASTS
 // immediate broadcasts half a second apart, and stops the responder after
 // SECONDS or as soon as the file INI.stop exists. Prints key=value lines:
-// the message boxes it was shown (answered No / OK), response=, stop_ms=.
+// response=, broadcast=, stop_ms=, done=. It shows no boxes: the tests use free ports.
 #include <cstdio>
 #include <cstdlib>
 
 #include "core/clock.h"
 #include "core/winsock_startup.h"
 #include "server/server_engine.h"
-
-namespace {
-class CPrintingPrompt : public CServerPrompt {
- public:
-  int MessageBox(const char* text, UINT type) override {
-    CCharString line(text);
-    line.Replace("\n", "\\n");
-    std::printf("box=%s\n", static_cast<const char*>(line));
-    return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
-  }
-  void SetForeground() override {}
-};
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) {
@@ -37,8 +24,7 @@ int main(int argc, char** argv) {
     CServerSettings settings(argv[1]);
     settings.bDirty = FALSE;  // the test's file stays as written
     SetServerSettings(&settings);
-    CPrintingPrompt prompt;
-    CServerEngine engine(&settings, &prompt, nullptr);
+    CServerEngine engine(&settings, nullptr, nullptr);
     BOOL on = engine.SetResponseMode(settings.bResponseMode);
     std::printf("response=%d\n", on && engine.GetResponder() ? 1 : 0);
     std::fflush(stdout);

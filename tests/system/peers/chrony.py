@@ -32,10 +32,9 @@ class ChronyServer(Daemon):
     """chronyd -x -d -f CONF serving address:port, skew seconds ahead."""
     program, package, pid_file = "chronyd", "chrony", "chronyd.pid"
 
-    def __init__(self, address="127.0.0.2", skew=None, port=123, stratum=8):
+    def __init__(self, address="127.0.0.2", skew=None, port=123):
         Daemon.__init__(self, address, skew)
         self.port = port
-        self.stratum = stratum
 
     def start(self, ready_timeout=20.0):
         if sntp_answers(self.address, self.port):
@@ -44,9 +43,8 @@ class ChronyServer(Daemon):
 
     def command(self):
         with open(self.path("chrony.conf"), "w") as f:
-            f.write("local stratum %d\nallow 127.0.0.0/8\nbindaddress %s\nport %d\ncmdport 0\n"
-                    "pidfile %s\ndriftfile %s\n" % (self.stratum, self.address, self.port,
-                                                   self.path(self.pid_file), self.path("drift")))
+            f.write("local stratum 8\nallow 127.0.0.0/8\nbindaddress %s\nport %d\ncmdport 0\npidfile %s\n"
+                    "driftfile %s\n" % (self.address, self.port, self.path(self.pid_file), self.path("drift")))
         return ["-x", "-d"] + AS_ROOT + ["-f", self.path("chrony.conf")]
 
     def ready(self):

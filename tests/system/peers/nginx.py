@@ -6,8 +6,7 @@ log has one line per request:
 
 import os
 
-from . import PeerUnavailable
-from .process import Daemon, accepts, free_port, port_free
+from .process import Daemon, accepts, free_port
 
 LOG_FORMAT = ('\'"$request" host="$http_host" connection="$http_connection" pragma="$http_pragma" '
               'referer="$http_referer" agent="$http_user_agent" status=$status\'')
@@ -33,12 +32,6 @@ class NginxServer(Daemon):
 
     def access_log(self):
         return self.read("access.log").splitlines()
-
-    def start(self, ready_timeout=20.0):
-        busy = [p for p in self.ports if not port_free(self.address, p)]
-        if busy:
-            raise PeerUnavailable("%s:%s is in use" % (self.address, busy))
-        return Daemon.start(self, ready_timeout)
 
     def command(self):
         os.mkdir(self.path("html"), 0o755)

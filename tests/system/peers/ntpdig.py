@@ -6,7 +6,7 @@ import subprocess
 from .process import find
 
 _HEX_LINE = re.compile(r"^((?:[0-9a-f]{2} ){16})", re.MULTILINE)
-_SUMMARY = re.compile(r"\(([+-]\d{4})\) ([+-]\d+\.\d+) \+/- (\d+\.\d+) \S+.* s(\d+) (\S+)$", re.MULTILINE)
+_SUMMARY = re.compile(r"\(([+-]\d{4})\) ([+-]\d+\.\d+) \+/- (\d+\.\d+) \S+.* s(\d+) \S+$", re.MULTILINE)
 
 
 def _signed8(b):
@@ -15,7 +15,7 @@ def _signed8(b):
 
 def query(address, timeout=5):
     """One query with ntpdig -d -d: a dict with offset (s, server minus local),
-    error (its +/- estimate, s), stratum, reply_stratum, precision, refid, leap."""
+    error (its +/- estimate, s), stratum, reply_stratum, precision, refid."""
     run = subprocess.run([find("ntpdig", "ntpsec-ntpdig"), "-4", "-d", "-d", "-t", str(timeout), address],
                          stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=timeout + 30)
     # At debug level 2 ntpdig dumps the request and the reply in hex.
@@ -31,4 +31,4 @@ def query(address, timeout=5):
              else reply[12:16].split(b"\0", 1)[0].decode("latin-1"))
     return {"offset": float(summary.group(2)), "error": float(summary.group(3)),
             "stratum": int(summary.group(4)), "reply_stratum": reply[1], "precision": _signed8(reply[3]),
-            "refid": refid, "leap": summary.group(5)}
+            "refid": refid}

@@ -13,19 +13,8 @@ import time
 from . import PeerUnavailable
 
 
-def port_free(address, port):
-    """True when a TCP socket can be bound to address:port now."""
-    with socket.socket() as s:
-        s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        try:
-            s.bind((address, port))
-        except OSError:
-            return False
-    return True
-
-
 def free_port(address):
-    """A TCP port the system has just handed out on address."""
+    """A TCP port the system has just handed out on address (the web peers' ports)."""
     with socket.socket() as s:
         s.bind((address, 0))
         return s.getsockname()[1]
@@ -39,14 +28,6 @@ def accepts(address, port):
         return False
 
 
-def read_pid(path):
-    try:
-        with open(path) as f:
-            return int(f.read().strip())
-    except (OSError, ValueError):
-        return None
-
-
 def alive(pid):
     try:
         with open("/proc/%d/stat" % pid) as f:
@@ -55,8 +36,13 @@ def alive(pid):
         return False
 
 
-def terminate(pid, timeout=10.0):
-    """SIGTERM, then SIGKILL, each waited for at most timeout seconds."""
+def terminate(pid_file, timeout=10.0):
+    """SIGTERM, then SIGKILL, to the pid the file names, each waited for at most timeout seconds."""
+    try:
+        with open(pid_file) as f:
+            pid = int(f.read().strip())
+    except (OSError, ValueError):
+        return
     for sig in (signal.SIGTERM, signal.SIGKILL):
         try:
             os.kill(pid, sig)
@@ -132,9 +118,7 @@ class Daemon:
 
     def stop(self, timeout=10.0):
         if self.dir is not None:
-            pid = read_pid(self.path(self.pid_file))
-            if pid is not None:
-                terminate(pid, timeout)
+            terminate(self.path(self.pid_file), timeout)
         reap(self.process, timeout)
         self.process = None
         if self.output is not None:

@@ -11,12 +11,12 @@ import time
 from . import process, wine
 
 
-def request(transmit=None, first=0x23):
+def request(transmit=None):
     """A 48-byte client request whose Transmit Timestamp is `transmit` (8 bytes, now by default)."""
     if transmit is None:
         t = time.time()
         transmit = struct.pack("!II", (int(t) + 2208988800) & 0xFFFFFFFF, int(t % 1 * (1 << 32)))
-    return bytes([first]) + bytes(39) + transmit
+    return b"\x23" + bytes(39) + transmit
 
 
 def free_udp_port():
@@ -38,14 +38,10 @@ def ask(port, data, address="127.0.0.1", timeout=0.5):
 
 
 class SorbelProbe:
-    """sorbel_probe.exe INI SECONDS [BROADCASTS] as a context manager.
-
-    settings: {"NTPCONFIG": {...}, "SORBEL": {...}} written to the INI file.
-    start() waits (bounded) until our own responder holds NTP_PORT and answers
-    (unless response mode is off): another server on the port must fail the
-    test, not stand in for ours. stop() asks the probe to stop through its
-    stop file and returns its key=value output.
-    """
+    """sorbel_probe.exe with settings {"NTPCONFIG": {...}, "SORBEL": {...}} as its
+    INI file. start() waits (bounded) until our own responder holds NTP_PORT and
+    answers, so that another server there fails the test; stop() stops it through
+    its stop file and returns its key=value output."""
 
     def __init__(self, settings, seconds=60, broadcasts=0):
         self.settings = settings

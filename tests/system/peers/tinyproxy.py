@@ -4,8 +4,7 @@ request it received."""
 
 import re
 
-from . import PeerUnavailable
-from .process import Daemon, accepts, free_port, port_free
+from .process import Daemon, accepts, free_port
 
 _REQUEST = re.compile(r"Request \(file descriptor \d+\): (.*)$", re.MULTILINE)
 
@@ -20,11 +19,6 @@ class TinyProxy(Daemon):
 
     def request_lines(self):
         return [line.strip() for line in _REQUEST.findall(self.read("tinyproxy.log"))]
-
-    def start(self, ready_timeout=20.0):
-        if not port_free(self.address, self.port):
-            raise PeerUnavailable("%s is in use" % self.text)
-        return Daemon.start(self, ready_timeout)
 
     def command(self):
         # No User/Group: it stays the user that started it, so its files stay writable.
