@@ -1,6 +1,6 @@
 #pragma once
 // Helpers of the window-framework tests: an application to drive, pixels
-// read back from windows, GDI and USER object counts, counting items.
+// read back from windows, counting items, a recording frame.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -50,13 +50,6 @@ class CPixels {
  private:
   std::vector<DWORD> aPixels;
 };
-
-
-// The process's GDI and USER objects: GetGuiResources where the system has
-// it. Wine answers ERROR_CALL_NOT_IMPLEMENTED; there the live handles of its
-// GDI table and the process's windows are counted by probing handle values.
-int CountGdiObjects();
-int CountUserObjects();
 
 
 // An item that counts its deletions, to prove each is freed exactly once.
