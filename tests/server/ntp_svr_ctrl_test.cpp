@@ -1,13 +1,12 @@
 // The tray controller in this process: a real hidden window with the
 // program's resources, a stand-in system for boxes, shell starts and the
-// program's folder and command line.
+// program's folder and command line. (sorbel_program_test sees service mode
+// refuse the service tools, a close wait for a box, and the session's end
+// keep the switched modes.)
 #include "server/ntp_svr_ctrl.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <functional>
-#include <sstream>
 #include <string>
 
 #include "client/temp_folder.h"
@@ -21,33 +20,13 @@ namespace {
 
 auto* const kWinsock = ::testing::AddGlobalTestEnvironment(new CWinsockEnvironment);
 
-// Boxes can act while they are up (as a user could through the tray menu).
-class CBoxFake : public CFakeSystemApi {
- public:
-  int MessageBox(HWND owner, const char* text, const char* caption, UINT type) override {
-    if (onBox) onBox(owner);
-    return CFakeSystemApi::MessageBox(owner, text, caption, type);
-  }
-  std::function<void(HWND)> onBox;
-};
-
-void Pump(DWORD ms, const std::function<bool()>& done = [] { return false; }) {
-  DWORD start = GetTickCount();
-  while (!done() && GetTickCount() - start < ms) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message != WM_QUIT) DispatchMessageA(&msg);
-    }
-    Sleep(10);
-  }
-}
-
 class NtpSvrCtrlTest : public ::testing::Test {
  protected:
   NtpSvrCtrlTest() { system.sModulePath = folder.Path() + "Sorbel.exe"; }
   ~NtpSvrCtrlTest() override {
     if (hWnd && IsWindow(hWnd)) SendMessageA(hWnd, WM_CLOSE, 0, 0);
-    Pump(100);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     // The next test's controller registers its class afresh.
     UnregisterClassA(CNTPSvrCtrl::kClassName, GetModuleHandleA(nullptr));
   }
@@ -67,15 +46,9 @@ class NtpSvrCtrlTest : public ::testing::Test {
     return state;
   }
   void Command(UINT id) { SendMessageA(hWnd, WM_COMMAND, id, 0); }
-  std::string Ini() {
-    std::ifstream in(folder.Path() + "SORBEL.INI");
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
 
   CTempFolder folder;
-  CBoxFake system;
+  CFakeSystemApi system;
   CThisApp app;
   HWND hWnd = nullptr;
 };
@@ -135,38 +108,4 @@ TEST_F(NtpSvrCtrlTest, ServiceToolsAndTheirNotices) {
   ASSERT_EQ(2u, system.shellCalls.size());
   EXPECT_EQ("open|" + folder.Path() + "KORVEX.exe|silent /rm \"RAVO NTP SERVER\"||5|64", system.shellCalls[1].Text());
   EXPECT_EQ(3u, system.boxes.size());
-}
-
-TEST_F(NtpSvrCtrlTest, ServiceModeOnlyExplains) {
-  system.sCommandLine = "\"C:\\suite\\Sorbel.exe\" /service";
-  ASSERT_NE(nullptr, Start(PortIni(FreePort(), "OFF")));
-  EXPECT_EQ("ミルタサーバー　～時刻配信NTPサーバ～ （サービス起動）", std::string(app.pMainWnd->GetText()));
-  Command(ID_SERVICE_INSTALL);
-  Command(ID_SERVICE_REMOVE);
-  EXPECT_TRUE(system.shellCalls.empty());
-  ASSERT_EQ(2u, system.boxes.size());
-  EXPECT_EQ(
-      "本ソフトがサービス起動時にはこの機能はご利用いただけません\n"
-      "一旦ソフトを終了した後、スタートメニューからの通常起動の後、再試行してください。",
-      system.boxes[1].text);
-}
-
-// Modes switched from the menu survive the end of the session (the process
-// then ends without the destructor), and a close that arrives while a box of
-// the window is up waits for the box, which returns into the window.
-TEST_F(NtpSvrCtrlTest, SwitchedModesAreKept) {
-  ASSERT_NE(nullptr, Start(PortIni(FreePort(), "OFF")));
-  Command(ID_BROADCAST_MODE);
-  SendMessageA(hWnd, WM_ENDSESSION, TRUE, 0);
-  EXPECT_NE(std::string::npos, Ini().find("MODE_NTP_BROADCAST=ON"));
-
-  Command(ID_BROADCAST_MODE);
-  system.onBox = [](HWND owner) { SendMessageA(owner, WM_CLOSE, 0, 0); };
-  system.answers = {IDNO};
-  Command(ID_SERVICE_INSTALL);
-  EXPECT_TRUE(IsWindow(hWnd));
-  system.onBox = nullptr;
-  Pump(2000, [&] { return !IsWindow(hWnd); });
-  EXPECT_FALSE(IsWindow(hWnd));
-  EXPECT_NE(std::string::npos, Ini().find("MODE_NTP_BROADCAST=OFF"));
 }

@@ -3,11 +3,13 @@ driven through its hidden controller window by tests/system/window_driver.exe.
 
   port123: ntpdig and chronyd -Q ask it with a SORBEL.INI and without one; the
     exit command writes the eight keys; a second instance ends with 0; port 123
-    taken: the Windows Time question, then the notice; "/service" asks nothing.
+    taken: the Windows Time question, then the notice; "/service" asks nothing
+    and refuses the service tools, and a close waits for that box.
   ports: immediate broadcast to the INI's loopback broadcast address; broadcast
     mode starts and stops timer 120 (Wine's message trace); "/SERVICE" is not
-    service mode; the edit command saves, then the shell opens the INI (a
-    stand-in records it); the update page; tray icon 33668; the tray popup.
+    service mode; the session's end keeps a switched mode; the edit command
+    saves, then the shell opens the INI (a stand-in records it); the update
+    page; tray icon 33668; the tray popup.
 """
 
 import os
@@ -27,9 +29,13 @@ from peers import window_driver as wd  # noqa: E402
 QUESTION = ("NTPサーバーの受信ポート番号[%d]が使用できません。\n\n[Windows Time サービス]と重複利用している可能性"
             "がありますので、\n[Windows Time サービス]を一時停止します")
 NOTICE = "NTPサーバーの受信ポート番号[%d]が使用できません。\n\n※他のアプリが使用しています\n(利用するにはアプリを停止させてください)"
+SERVICE_TITLE = sp.TITLE + " （サービス起動）"
+SERVICE_MODE_NOTICE = ("本ソフトがサービス起動時にはこの機能はご利用いただけません\n"
+                       "一旦ソフトを終了した後、スタートメニューからの通常起動の後、再試行してください。")
 DEFAULTS = {"NTPCONFIG": {"STRATUM": "4", "REFID": "127.0.0.1", "NTP_PORT": "123"},
             "SORBEL": {"MODE_NTP_RESPONSE": "ON", "MODE_NTP_BROADCAST": "OFF", "BROADCAST_SPANSEC": "7200",
                        "BROADCAST_NTPPORT": "123", "BROADCAST_IPADDR": "255.255.255.255"}}
+WM_ENDSESSION = 0x16
 failures = []
 
 
@@ -57,11 +63,11 @@ def hold_port(address, port):
     return s
 
 
-def answer_boxes(driver, program, label, text, buttons, answer=wd.IDOK, wait_ms=10000):
+def answer_boxes(driver, program, label, text, buttons, answer=wd.IDOK, wait_ms=10000, caption=sp.TITLE):
     """The one box up: its text, buttons, caption and owner; it gets `answer`."""
     boxes = driver.boxes(program.window.hwnd, 1, wait_ms)
     expect(label, [(b.text, b.buttons, b.caption, b.owner) for b in boxes],
-           [(text, buttons, sp.TITLE, program.window.hwnd)] if text else [])
+           [(text, buttons, caption, program.window.hwnd)] if text else [])
     for box in boxes:
         driver.answer(box, answer)
 
@@ -96,11 +102,17 @@ def check_port_123_taken(driver):
             answer_boxes(driver, program, "question", QUESTION % 123, [wd.IDYES, wd.IDNO], wd.IDNO)
             answer_boxes(driver, program, "notice after No", NOTICE % 123, [wd.IDOK])
             expect("exit code, response mode at exit", (program.close(), mode_at_exit(program)), (0, "OFF"))
-        # The service host's run: net stop w32time without asking, no box.
+        # The service host's run: net stop w32time without asking, no box;
+        # the service tools refused, and a close waits for that box.
         with sp.SorbelProgram(driver, None, ["/service"]) as program:
-            expect("/service title", program.window.title, sp.TITLE + " （サービス起動）")
+            expect("/service title", program.window.title, SERVICE_TITLE)
             answer_boxes(driver, program, "/service boxes", None, None, wait_ms=4000)
-            expect("/service exit code, response mode", (program.close(), mode_at_exit(program)), (0, "OFF"))
+            driver.command(program.window.hwnd, sp.SERVICE_INSTALL)
+            driver.post(program.window.hwnd, wd.WM_CLOSE)
+            time.sleep(1)
+            expect("window during the box", driver.find(sp.WINDOW_CLASS, 0) is not None, True)
+            answer_boxes(driver, program, "/service tool", SERVICE_MODE_NOTICE, [wd.IDOK], caption=SERVICE_TITLE)
+            expect("/service exit code, response mode", (program.wait(), mode_at_exit(program)), (0, "OFF"))
 
 
 def timer_lines(text, hwnd):
@@ -155,6 +167,11 @@ def check_shell_and_tray(driver):
         with sp.SorbelProgram(driver, {"NTPCONFIG": {"NTP_PORT": port}, "SORBEL": {"MODE_NTP_RESPONSE": "OFF"}}) as p:
             hwnd = p.window.hwnd
             driver.command(hwnd, sp.BROADCAST_MODE)
+            driver.post(hwnd, WM_ENDSESSION, 1)  # the process would end without its destructor
+            deadline = time.monotonic() + 5
+            while mode_at_exit(p, "MODE_NTP_BROADCAST") != "ON" and time.monotonic() < deadline:
+                time.sleep(0.1)
+            expect("broadcast mode at the session's end", mode_at_exit(p, "MODE_NTP_BROADCAST"), "ON")
             driver.command(hwnd, sp.EDIT_SETTINGS)
             opened = wd.record(editor) or {}
             expect("edit: file and show state", (opened.get("last", "").upper(), opened.get("show")),
