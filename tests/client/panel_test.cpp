@@ -96,8 +96,8 @@ TEST_F(PanelTest, AServerIsRegisteredOnlyOnceItAnswers) {
     u.Click(h, IDOK);
     u.WaitGone(h);
   }, [&] { return pPanel->AddServer(); }));
-  EXPECT_EQ("登録名または接続先が正しく入力されておりません|", blank);
-  EXPECT_EQ("有効なNTPサーバーではありません|", silent);
+  EXPECT_EQ("登録名または接続先が正しく入力されておりません", blank);
+  EXPECT_EQ("有効なNTPサーバーではありません", silent);
   EXPECT_TRUE(dwSilentMs >= 2900 && dwSilentMs < 6000) << dwSilentMs;
   EXPECT_EQ("0@127.0.0.1 1@127.0.0.1", view.Runs());  // timed out, then answered
   EXPECT_EQ("社内 NTP (127.0.0.1)", std::string(pPanel->GetServerList()->GetAt(2)->GetText()));
