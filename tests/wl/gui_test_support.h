@@ -27,9 +27,7 @@ class CTestApp : public CWLFrameworkApp {
   }
 
   std::function<CWLFrameWindow*()> makeMain;
-  int nIdleCalls = 0;
-  int nIdlePhases = 0;
-  int nQuitAfterIdle = 0;
+  int nIdleCalls = 0, nIdlePhases = 0, nQuitAfterIdle = 0;
 };
 
 // Runs the message loop of app until nMs have passed (then WM_QUIT 7).
@@ -42,10 +40,8 @@ class CPixels {
  public:
   explicit CPixels(HWND hWnd);
   COLORREF At(int x, int y) const;
-  // Counts the pixels of colour c in the rectangle.
-  int Count(const RECT& rc, COLORREF c) const;
-  int nWidth = 0;
-  int nHeight = 0;
+  int Count(const RECT& rc, COLORREF c) const;  // the pixels of colour c in rc
+  int nWidth = 0, nHeight = 0;
 
  private:
   std::vector<DWORD> aPixels;
@@ -64,9 +60,7 @@ class CCountedItem : public CWLOwnerDrawItemData {
   CCharString GetText() override { return sText; }
   CCharString sText;
   int nSerial;
-
   static std::vector<int> aDeletions;  // by serial
-  static void Reset() { aDeletions.clear(); }
 };
 
 // A frame that records the messages reaching its object.

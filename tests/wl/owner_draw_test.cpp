@@ -77,7 +77,7 @@ TEST_F(WindowTest, ListsPaintHighlightItemColoursImagesAndTheImageColumn) {
 }
 
 TEST_F(WindowTest, EveryItemIsFreedExactlyOnce) {
-  CCountedItem::Reset();
+  CCountedItem::aDeletions.clear();
   auto* pFrame = NewFrame<>();
   auto* pList = new CWLOwnerDrawListBox;
   ASSERT_TRUE(pList->CreateCtrl(pFrame, 0, 0, 200, 200, "", 133));
