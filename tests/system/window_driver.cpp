@@ -1,22 +1,18 @@
 // Drives the windows of a real program from a system test, run under the
-// same Wine prefix (tests/system/peers/window_driver.py is its Python side).
+// same Wine prefix (tests/system/peers/window_driver.py is its Python side,
+// which does the waiting and the choosing).
 //
 // As window_driver.exe it reads one command per line from stdin and answers
-// each with lines ending in "end"; every wait is bounded by the command.
-// Texts are UTF-8 with \\, \t, \n and \r escaped; windows are hexadecimal.
-//   find CLASS MS           window HWND PID TITLE, or none (waits up to MS)
-//   post HWND MSG WP LP     posted 1/0 (numbers decimal or 0x hex)
+// each with lines ending in "end". Texts are UTF-8 with \\, \t, \n and \r
+// escaped; windows and styles are hexadecimal, other numbers decimal or 0x hex.
+//   windows                 HWND PID OWNER STYLE CLASS\tTITLE: each top-level window
+//   children HWND           HWND ID CLASS\tTEXT: each descendant of the window
+//   post HWND MSG WP LP     posted 1/0
 //   send HWND MSG WP LP     result N (messages without pointers only)
-//   boxes HWND MIN MS CLASS waits up to MS for MIN visible top-level windows
-//                           of CLASS in the window's process; box BOX OWNER
-//                           BUTTONS\tCAPTION\tTEXT for each (button ids)
-//   answer BOX ID           posts the button's WM_COMMAND; closed 1/0 (5 s)
 //   tray HWND ID            tray 1/0: the notification area has the icon
 //   classes KEY VALUE       old TEXT or old -: sets the default value of
 //                           HKEY_CLASSES_ROOT\KEY (VALUE "-" deletes it)
 //   desktop NAME            desktop 1/0: windows are looked for there from now
-//   child HWND ID           child HWND, or none: the descendant with that id
-//   style HWND              style HEX
 //
 // Under any other name (a copy placed where a program will start it) it is
 // a stand-in: it writes NAME.txt beside itself with its command line, show
@@ -55,73 +51,36 @@ std::string Escape(const std::string& text) {
   return out;
 }
 
-// The program's texts are Shift-JIS (code page 932).
-std::string WindowText(HWND hWnd) {
-  char text[2048] = "";
-  GetWindowTextA(hWnd, text, sizeof(text));
-  return Escape(Utf8(Wide(text, 932)));
-}
-
-std::string ClassOf(HWND hWnd) {
-  char name[256] = "";
+// Class and text; the program's texts are Shift-JIS (code page 932).
+std::string Describe(HWND hWnd) {
+  char name[256] = "", text[2048] = "";
   GetClassNameA(hWnd, name, sizeof(name));
-  return name;
+  GetWindowTextA(hWnd, text, sizeof(text));
+  return std::string(name) + "\t" + Escape(Utf8(Wide(text, 932)));
 }
 
-std::string Hex(HWND hWnd) {
+std::string Hex(ULONG_PTR value) {
   char text[32];
-  std::snprintf(text, sizeof(text), "0x%llx", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hWnd)));
+  std::snprintf(text, sizeof(text), "0x%llx", static_cast<unsigned long long>(value));
   return text;
 }
 
+std::string Hex(HWND hWnd) { return Hex(reinterpret_cast<ULONG_PTR>(hWnd)); }
 ULONG_PTR Number(const std::string& text) { return static_cast<ULONG_PTR>(std::strtoull(text.c_str(), nullptr, 0)); }
 HWND Handle(const std::string& text) { return reinterpret_cast<HWND>(Number(text)); }
-
-DWORD ProcessOf(HWND hWnd) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hWnd, &pid);
-  return pid;
-}
-
-// Polls until done() or ms have passed; the last answer of done().
-template <class F>
-bool WaitFor(DWORD ms, F done) {
-  for (DWORD start = GetTickCount(); !done(); Sleep(20)) {
-    if (GetTickCount() - start >= ms) return false;
-  }
-  return true;
-}
-
 void Reply(const std::string& line) { std::printf("%s\n", line.c_str()); }
 
-struct Query {  // visible top-level windows of a class and process; box parts
-  std::string name;
-  DWORD pid;
-  std::vector<HWND> found;
-  std::string buttons, text;
-};
-
-BOOL CALLBACK CollectTopLevel(HWND hWnd, LPARAM lParam) {
-  auto* q = reinterpret_cast<Query*>(lParam);
-  if (ClassOf(hWnd) == q->name && ProcessOf(hWnd) == q->pid && IsWindowVisible(hWnd)) q->found.push_back(hWnd);
+BOOL CALLBACK ListTopLevel(HWND hWnd, LPARAM) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hWnd, &pid);
+  Reply(Hex(hWnd) + " " + std::to_string(pid) + " " + Hex(GetWindow(hWnd, GW_OWNER)) + " " +
+        Hex(static_cast<DWORD>(GetWindowLongA(hWnd, GWL_STYLE))) + " " + Describe(hWnd));
   return TRUE;
 }
 
-BOOL CALLBACK CollectBoxParts(HWND child, LPARAM lParam) {
-  auto* q = reinterpret_cast<Query*>(lParam);
-  std::string kind = ClassOf(child), text = WindowText(child);
-  if (lstrcmpiA(kind.c_str(), "Button") == 0) {
-    q->buttons += (q->buttons.empty() ? "" : ",") + std::to_string(GetDlgCtrlID(child));
-  } else if (lstrcmpiA(kind.c_str(), "Static") == 0 && !text.empty()) {
-    q->text += (q->text.empty() ? "" : "\\n") + text;
-  }
+BOOL CALLBACK ListChild(HWND hWnd, LPARAM) {
+  Reply(Hex(hWnd) + " " + std::to_string(GetDlgCtrlID(hWnd)) + " " + Describe(hWnd));
   return TRUE;
-}
-
-BOOL CALLBACK FindControl(HWND child, LPARAM lParam) {
-  auto* q = reinterpret_cast<std::pair<int, HWND>*>(lParam);
-  if (GetDlgCtrlID(child) == q->first) q->second = child;
-  return q->second ? FALSE : TRUE;
 }
 
 std::string SetClassesDefault(const std::string& key, const std::string& value) {
@@ -144,40 +103,20 @@ std::string SetClassesDefault(const std::string& key, const std::string& value) 
 
 void Command(const std::vector<std::string>& w, const std::string& rest) {
   auto arg = [&](size_t i) { return i < w.size() ? w[i] : std::string(); };
-  auto message = [&](auto call) {
-    return call(Handle(arg(1)), static_cast<UINT>(Number(arg(2))), static_cast<WPARAM>(Number(arg(3))),
-                static_cast<LPARAM>(Number(arg(4))));
-  };
+  UINT uMsg = static_cast<UINT>(Number(arg(2)));
+  WPARAM wParam = static_cast<WPARAM>(Number(arg(3)));
+  LPARAM lParam = static_cast<LPARAM>(Number(arg(4)));
   const std::string& verb = w[0];
-  if (verb == "find") {
-    HWND found = nullptr;
-    WaitFor(static_cast<DWORD>(Number(arg(2))), [&] { return (found = FindWindowA(arg(1).c_str(), nullptr)) != nullptr; });
-    Reply(found ? "window " + Hex(found) + " " + std::to_string(ProcessOf(found)) + " " + WindowText(found) : "none");
+  if (verb == "windows") {
+    EnumWindows(ListTopLevel, 0);
+  } else if (verb == "children") {
+    EnumChildWindows(Handle(arg(1)), ListChild, 0);
   } else if (verb == "post") {
-    Reply(message(PostMessageA) ? "posted 1" : "posted 0");
+    Reply(PostMessageA(Handle(arg(1)), uMsg, wParam, lParam) ? "posted 1" : "posted 0");
   } else if (verb == "send") {
     DWORD_PTR result = 0;
-    message([&](HWND h, UINT m, WPARAM wp, LPARAM lp) {
-      return SendMessageTimeoutA(h, m, wp, lp, SMTO_ABORTIFHUNG, 10000, &result);
-    });
+    SendMessageTimeoutA(Handle(arg(1)), uMsg, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &result);
     Reply("result " + std::to_string(static_cast<long long>(static_cast<LONG_PTR>(result))));
-  } else if (verb == "boxes") {
-    Query query;
-    WaitFor(static_cast<DWORD>(Number(arg(3))), [&] {
-      query = {arg(4), ProcessOf(Handle(arg(1))), {}, "", ""};
-      if (query.pid) EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&query));
-      return query.found.size() >= Number(arg(2));
-    });
-    for (HWND box : query.found) {
-      Query parts;
-      EnumChildWindows(box, CollectBoxParts, reinterpret_cast<LPARAM>(&parts));
-      Reply("box " + Hex(box) + " " + Hex(GetWindow(box, GW_OWNER)) + " " + (parts.buttons.empty() ? "-" : parts.buttons) +
-            "\t" + WindowText(box) + "\t" + parts.text);
-    }
-  } else if (verb == "answer") {
-    HWND box = Handle(arg(1));
-    PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(Number(arg(2))), 0);
-    Reply(WaitFor(5000, [&] { return !IsWindow(box) || !IsWindowVisible(box); }) ? "closed 1" : "closed 0");
   } else if (verb == "tray") {
     // Changing nothing succeeds only for an icon the notification area has.
     NOTIFYICONDATAA nid = {};
@@ -197,12 +136,6 @@ void Command(const std::vector<std::string>& w, const std::string& rest) {
     if (ok) current = desktop;
     else if (desktop) CloseDesktop(desktop);
     Reply(ok ? "desktop 1" : "desktop 0");
-  } else if (verb == "child") {
-    std::pair<int, HWND> query(static_cast<int>(Number(arg(2))), nullptr);
-    EnumChildWindows(Handle(arg(1)), FindControl, reinterpret_cast<LPARAM>(&query));
-    Reply(query.second ? "child " + Hex(query.second) : "none");
-  } else if (verb == "style") {
-    Reply("style " + std::to_string(static_cast<DWORD>(GetWindowLongA(Handle(arg(1)), GWL_STYLE))));
   } else {
     Reply("error unknown command " + verb);
   }

@@ -1,6 +1,7 @@
 """The windows of a real program under Wine, driven through
 tests/system/window_driver.exe (one driver process per session, commands over
-its stdin; the commands are listed in its source). Every wait is bounded.
+its stdin; the commands are listed in its source). The waiting and choosing
+are done here; every wait is bounded.
 
 Stand-ins: stand_in(folder, name) puts a copy of the driver there under that
 name; whoever starts it gets a record NAME.txt beside it (command line, show
@@ -20,7 +21,7 @@ from . import wine
 WM_CLOSE, WM_COMMAND, WM_CHAR = 0x0010, 0x0111, 0x0102
 WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONUP = 0x0201, 0x0202, 0x0205
 IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
-SW_SHOW, SW_SHOWNA = 5, 8
+SW_SHOW, SW_SHOWNA, WS_VISIBLE = 5, 8, 0x10000000
 DRIVER = "tests/system/window_driver.exe"
 
 Window = collections.namedtuple("Window", "hwnd pid title")
@@ -56,11 +57,11 @@ class WindowDriver:
         self.process.stdout.close()
         return False
 
-    def ask(self, *words, wait_ms=0):
+    def ask(self, *words):
         """Sends one command; its reply lines (without "end")."""
         self.process.stdin.write((" ".join(str(w) for w in words) + "\n").encode("utf-8"))
         self.process.stdin.flush()
-        deadline = time.monotonic() + self.timeout + wait_ms / 1000.0
+        deadline = time.monotonic() + self.timeout
         while not (self.buffer == b"end\n" or self.buffer.endswith(b"\nend\n")):
             left = deadline - time.monotonic()
             if left <= 0 or not select.select([self.process.stdout], [], [], left)[0]:
@@ -72,10 +73,29 @@ class WindowDriver:
         reply, self.buffer = self.buffer.decode("utf-8", errors="replace"), b""
         return reply.split("\n")[:-2]
 
+    def windows(self):
+        """The top-level windows: (hwnd, pid, owner, style, class, title)."""
+        rows = [line.split(" ", 4) for line in self.ask("windows")]
+        return [(h, int(pid), owner, int(style, 16)) + tuple(rest.split("\t")) for h, pid, owner, style, rest in rows]
+
+    def children(self, hwnd):
+        """The window's descendants: (hwnd, id, class, text)."""
+        rows = [line.split(" ", 2) for line in self.ask("children", hwnd)]
+        return [(h, int(i)) + tuple(rest.split("\t")) for h, i, rest in rows]
+
+    def until(self, probe, wait_ms):
+        """probe()'s first true answer, or its last one after wait_ms."""
+        deadline = time.monotonic() + wait_ms / 1000.0
+        while True:
+            got = probe()
+            if got or time.monotonic() >= deadline:
+                return got
+            time.sleep(0.05)
+
     def find(self, window_class, wait_ms=20000):
         """The first top-level window of the class (waiting for it), or None."""
-        reply = self.ask("find", window_class, wait_ms, wait_ms=wait_ms)[0].split(" ", 3)
-        return Window(reply[1], int(reply[2]), unescape(reply[3])) if reply[0] == "window" else None
+        found = self.until(lambda: [w for w in self.windows() if w[4] == window_class], wait_ms)
+        return Window(found[0][0], found[0][1], unescape(found[0][5])) if found else None
 
     def post(self, hwnd, message, wparam=0, lparam=0):
         return self.ask("post", hwnd, message, wparam, lparam)[0] == "posted 1"
@@ -87,15 +107,22 @@ class WindowDriver:
         """SendMessage's result (for messages without pointers)."""
         return int(self.ask("send", hwnd, message, wparam, lparam)[0].split()[1])
 
+    def style(self, hwnd):
+        return ([w[3] for w in self.windows() if w[0] == hwnd] or [0])[0]
+
     def boxes(self, hwnd, at_least=1, wait_ms=10000, window_class="#32770"):
         """The visible dialog boxes (or windows of another class) of the
         window's process once at least `at_least` are up (or after wait_ms)."""
+        pid = ([w[1] for w in self.windows() if w[0] == hwnd] or [None])[0]
+
+        def shown():
+            boxes = [w for w in self.windows() if w[1] == pid and w[3] & WS_VISIBLE and w[4] == window_class]
+            return boxes if len(boxes) >= at_least else []
         found = []
-        for line in self.ask("boxes", hwnd, at_least, wait_ms, window_class, wait_ms=wait_ms):
-            head, caption, text = line.split("\t")
-            _, box, owner, buttons = head.split(" ")
-            found.append(Box(box, owner, [int(b) for b in buttons.split(",") if b != "-"],
-                             unescape(caption), unescape(text)))
+        for box, _, owner, _, _, caption in self.until(shown, wait_ms):
+            parts = self.children(box)
+            found.append(Box(box, owner, [i for _, i, kind, _ in parts if kind.lower() == "button"], unescape(caption),
+                             "\n".join(unescape(t) for _, _, kind, t in parts if kind.lower() == "static" and t)))
         return found
 
     def popup(self, hwnd, wait_ms=5000):
@@ -103,7 +130,14 @@ class WindowDriver:
         return (self.boxes(hwnd, 1, wait_ms, "#32768") or [None])[0]
 
     def answer(self, box, button):
-        return self.ask("answer", box.hwnd if isinstance(box, Box) else box, button)[0] == "closed 1"
+        """Presses the box's button; whether the box went within 5 s."""
+        box = box.hwnd if isinstance(box, Box) else box
+        self.command(box, button)
+        return self.until(lambda: not self.style(box) & WS_VISIBLE, 5000)
+
+    def child(self, hwnd, control_id):
+        """The window's descendant control with that identifier, or None."""
+        return ([h for h, i, _, _ in self.children(hwnd) if i == control_id] or [None])[0]
 
     def tray(self, hwnd, icon_id, wanted=None, wait_s=10.0):
         """Whether the notification area holds the window's icon; with
@@ -118,14 +152,6 @@ class WindowDriver:
     def desktop(self, name):
         """Looks for windows in the Wine virtual desktop `name` from now on."""
         return self.ask("desktop", name)[0] == "desktop 1"
-
-    def child(self, hwnd, control_id):
-        """The window's descendant control with that identifier, or None."""
-        reply = self.ask("child", hwnd, control_id)[0].split()
-        return reply[1] if reply[0] == "child" else None
-
-    def style(self, hwnd):
-        return int(self.ask("style", hwnd)[0].split()[1])
 
     def classes_default(self, key, value):
         """Sets the default value of HKEY_CLASSES_ROOT\\key ("-" deletes it);
