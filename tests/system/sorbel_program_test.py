@@ -159,8 +159,8 @@ def check_shell_and_tray(driver):
     stand_ins = tempfile.mkdtemp(prefix="stand-ins-")
     editor, browser = wd.stand_in(stand_ins, "ini_editor.exe"), wd.stand_in(stand_ins, "browser.exe")
     handlers = [(".ini", "RavoTests.IniFile"),
-                (r"RavoTests.IniFile\shell\open\command", '"%s" "%%1"' % wd.wine_path(editor)),
-                (r"http\shell\open\command", '"%s" "%%1"' % wd.wine_path(browser))]
+                (r"RavoTests.IniFile\shell\open\command", '"%s" "%%1"' % wine.windows_path(editor)),
+                (r"http\shell\open\command", '"%s" "%%1"' % wine.windows_path(browser))]
     previous = [(key, driver.classes_default(key, value)) for key, value in handlers]
     port = sorbel.free_udp_port()
     try:
@@ -175,7 +175,7 @@ def check_shell_and_tray(driver):
             driver.command(hwnd, sp.EDIT_SETTINGS)
             opened = wd.record(editor) or {}
             expect("edit: file and show state", (opened.get("last", "").upper(), opened.get("show")),
-                   (wd.wine_path(p.ini_path).upper(), str(wd.SW_SHOWNA)))
+                   (wine.windows_path(p.ini_path).upper(), str(wd.SW_SHOWNA)))
             expect("edit: the file as opened", sp.read_ini_text(opened.get("content", "")),
                    updated(NTP_PORT=port, MODE_NTP_RESPONSE="OFF", MODE_NTP_BROADCAST="ON"))
             driver.command(hwnd, sp.UPDATE_INFO)

@@ -32,11 +32,6 @@ def unescape(text):
     return re.sub(r"\\(.)", lambda m: {"n": "\n", "t": "\t", "r": "\r"}.get(m.group(1), m.group(1)), text)
 
 
-def wine_path(path):
-    """A Unix path as Wine sees it (drive Z: is the Unix root)."""
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
 class WindowDriver:
     def __init__(self, timeout=30.0):
         self.timeout, self.process, self.buffer = timeout, None, b""
