@@ -83,18 +83,18 @@ TEST_F(WindowTest, DemonstrationFrameAndTheGeneratedIcon) {
     for (int i = 0; i < 600 && !Exists(hold + ".done"); ++i) RunFor(app, 100);
   }
 
-  // The icon made from text, on green: transparent corner, blue rim, white face.
+  // The icon made from text, on dark green: transparent corner, green rim, white face.
   for (int nSize : {16, 32}) {
     HICON hIcon = static_cast<HICON>(LoadImageA(app.hInstance, MAKEINTRESOURCEA(IDI_TEST), IMAGE_ICON, nSize, nSize, 0));
     ASSERT_NE(nullptr, hIcon);
     HDC hdc = CreateCompatibleDC(nullptr);
     HGDIOBJ hOld = SelectObject(hdc, CreateBitmap(nSize, nSize, 1, 32, nullptr));
     SelectObject(hdc, GetStockObject(DC_BRUSH));
-    SetDCBrushColor(hdc, RGB(0, 128, 0));
+    SetDCBrushColor(hdc, RGB(0, 64, 0));
     PatBlt(hdc, 0, 0, nSize, nSize, PATCOPY);
     DrawIconEx(hdc, 0, 0, hIcon, nSize, nSize, 0, nullptr, DI_NORMAL);
-    EXPECT_EQ(RGB(0, 128, 0), GetPixel(hdc, 0, 0));
-    EXPECT_EQ(RGB(0, 0, 255), GetPixel(hdc, nSize / 2, nSize / 32));
+    EXPECT_EQ(RGB(0, 64, 0), GetPixel(hdc, 0, 0));
+    EXPECT_EQ(RGB(0x2c, 0xa0, 0x2c), GetPixel(hdc, nSize / 2, nSize / 16));
     EXPECT_EQ(RGB(255, 255, 255), GetPixel(hdc, nSize / 4, nSize / 2));
     DeleteObject(SelectObject(hdc, hOld));
     DeleteDC(hdc);
