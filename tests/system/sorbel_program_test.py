@@ -142,9 +142,7 @@ def check_broadcasts_and_upper_case_service(driver):
         except socket.timeout:
             failures.append("no broadcast reached 127.255.255.255")
         driver.command(hwnd, sp.BROADCAST_MODE)
-        deadline = time.monotonic() + 10
-        while timer_lines(program.output_text(), hwnd)[1] < 2 and time.monotonic() < deadline:
-            time.sleep(0.2)
+        driver.until(lambda: timer_lines(program.output_text(), hwnd)[1] >= 2, 10000)
         added, ticks = timer_lines(program.output_text(), hwnd)
         expect("broadcast mode on: timer 120 set, 2 ticks in 10 s", (added, ticks >= 2), (True, True))
         driver.command(hwnd, sp.BROADCAST_MODE)
@@ -168,10 +166,8 @@ def check_shell_and_tray(driver):
             hwnd = p.window.hwnd
             driver.command(hwnd, sp.BROADCAST_MODE)
             driver.post(hwnd, WM_ENDSESSION, 1)  # the process would end without its destructor
-            deadline = time.monotonic() + 5
-            while mode_at_exit(p, "MODE_NTP_BROADCAST") != "ON" and time.monotonic() < deadline:
-                time.sleep(0.1)
-            expect("broadcast mode at the session's end", mode_at_exit(p, "MODE_NTP_BROADCAST"), "ON")
+            expect("broadcast mode at the session's end",
+                   driver.until(lambda: mode_at_exit(p, "MODE_NTP_BROADCAST") == "ON", 5000), True)
             driver.command(hwnd, sp.EDIT_SETTINGS)
             opened = wd.record(editor) or {}
             expect("edit: file and show state", (opened.get("last", "").upper(), opened.get("show")),

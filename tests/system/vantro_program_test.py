@@ -61,10 +61,7 @@ class Checks:
             self.driver.answer(box, button)
 
     def until(self, probe, wait_s=20.0):
-        deadline = time.monotonic() + wait_s
-        while not probe() and time.monotonic() < deadline:
-            time.sleep(0.2)
-        return probe()
+        return self.driver.until(probe, wait_s * 1000)
 
     def log_lines(self, count):
         path = os.path.join(vp.data_folder(), "ntpaccess.log")
