@@ -137,21 +137,14 @@ struct CUser {
     GetDlgItemTextA(hDialog, nId, szText, sizeof(szText));
     return szText;
   }
-  // Clicks OK and answers the message box captioned pszBox that comes; its texts, each with "|".
+  // Clicks OK and answers the message box captioned pszBox that comes; its text.
   static std::string OkAndMessage(HWND hDialog, const char* pszBox) {
     Click(hDialog, IDOK);
     HWND hBox = Wait(pszBox);
-    std::string texts;
-    for (HWND h = GetWindow(hBox, GW_CHILD); h != nullptr; h = GetWindow(h, GW_HWNDNEXT)) {
-      char szText[1024] = "", szClass[16] = "";
-      GetWindowTextA(h, szText, sizeof(szText));
-      GetClassNameA(h, szClass, sizeof(szClass));
-      bool bPicture = (GetWindowLongA(h, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
-      if (!lstrcmpiA(szClass, "Static") && !bPicture && szText[0] != 0) texts += std::string(szText) + "|";
-    }
+    std::string text = Text(hBox, 0xFFFF);  // the box's text control
     Click(hBox, IDOK);
     WaitGone(hBox);
-    return texts;
+    return text;
   }
 };
 

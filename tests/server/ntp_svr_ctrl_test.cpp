@@ -1,13 +1,12 @@
 // The tray controller in this process: a real hidden window with the
 // program's resources, a stand-in system for boxes, shell starts and the
-// program's folder and command line.
+// program's folder and command line. (sorbel_program_test sees the notices'
+// texts, captions and owner, service mode refuse the service tools, a close
+// wait for a box, and the session's end keep the switched modes.)
 #include "server/ntp_svr_ctrl.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <functional>
-#include <sstream>
 #include <string>
 
 #include "client/temp_folder.h"
@@ -18,155 +17,58 @@
 #include "support/suite.h"
 
 namespace {
-
 auto* const kWinsock = ::testing::AddGlobalTestEnvironment(new CWinsockEnvironment);
-
-// Boxes can act while they are up (as a user could through the tray menu).
-class CBoxFake : public CFakeSystemApi {
- public:
-  int MessageBox(HWND owner, const char* text, const char* caption, UINT type) override {
-    if (onBox) onBox(owner);
-    return CFakeSystemApi::MessageBox(owner, text, caption, type);
-  }
-  std::function<void(HWND)> onBox;
-};
-
-void Pump(DWORD ms, const std::function<bool()>& done = [] { return false; }) {
-  DWORD start = GetTickCount();
-  while (!done() && GetTickCount() - start < ms) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message != WM_QUIT) DispatchMessageA(&msg);
-    }
-    Sleep(10);
-  }
-}
-
-class NtpSvrCtrlTest : public ::testing::Test {
- protected:
-  NtpSvrCtrlTest() { system.sModulePath = folder.Path() + "Sorbel.exe"; }
-  ~NtpSvrCtrlTest() override {
-    if (hWnd && IsWindow(hWnd)) SendMessageA(hWnd, WM_CLOSE, 0, 0);
-    Pump(100);
-    // The next test's controller registers its class afresh.
-    UnregisterClassA(CNTPSvrCtrl::kClassName, GetModuleHandleA(nullptr));
-  }
-
-  CNTPSvrCtrl* Start(const std::string& ini) {
-    folder.Put("SORBEL.INI", ini);
-    if (!app.InitInstance()) return nullptr;
-    hWnd = app.pMainWnd->hWnd;
-    return static_cast<CNTPSvrCtrl*>(app.pMainWnd);
-  }
-  UINT MenuState(UINT id) {
-    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_SORBEL_TRAY_MENU));
-    HMENU popup = GetSubMenu(menu, 0);
-    SendMessageA(hWnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
-    UINT state = GetMenuState(popup, id, MF_BYCOMMAND);
-    DestroyMenu(menu);
-    return state;
-  }
-  void Command(UINT id) { SendMessageA(hWnd, WM_COMMAND, id, 0); }
-  std::string Ini() {
-    std::ifstream in(folder.Path() + "SORBEL.INI");
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-
-  CTempFolder folder;
-  CBoxFake system;
-  CThisApp app;
-  HWND hWnd = nullptr;
-};
-
-std::string PortIni(int port, const char* response = "ON") {
-  return "[NTPCONFIG]\r\nNTP_PORT=" + std::to_string(port) + "\r\n[SORBEL]\r\nMODE_NTP_RESPONSE=" + response + "\r\n";
-}
-
-int FreePort() {
-  CUDPSocket s;
-  return s.Open(0, static_cast<DWORD>(INADDR_ANY)) ? LocalPort(s) : 0;
-}
-
 }  // namespace
 
-TEST_F(NtpSvrCtrlTest, CheckMarksFollowTheModesAlsoAfterThePortNotice) {
+TEST(NtpSvrCtrlTest, CheckMarksFollowTheModesAndTheServiceToolsStartWithTheirNotices) {
+  CTempFolder folder;
+  CFakeSystemApi system;
+  system.sModulePath = folder.Path() + "Sorbel.exe";
   CUDPSocket holder;
   ASSERT_TRUE(holder.Open(0, static_cast<DWORD>(INADDR_ANY)));
-  CNTPSvrCtrl* ctrl = Start(PortIni(LocalPort(holder)));
-  ASSERT_NE(nullptr, ctrl);
+  folder.Put("SORBEL.INI", "[NTPCONFIG]\r\nNTP_PORT=" + std::to_string(LocalPort(holder)) + "\r\n");
+  CThisApp app;
+  ASSERT_TRUE(app.InitInstance());
+  HWND hWnd = app.pMainWnd->hWnd;
+  auto menuState = [&](UINT id) {
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_SORBEL_TRAY_MENU));
+    SendMessageA(hWnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(menu, 0)), 0);
+    UINT state = GetMenuState(GetSubMenu(menu, 0), id, MF_BYCOMMAND);
+    DestroyMenu(menu);
+    return state;
+  };
+  auto command = [&](UINT id) { SendMessageA(hWnd, WM_COMMAND, id, 0); };
   ASSERT_EQ(1u, system.boxes.size());  // the port-taken notice, answered OK
-  EXPECT_EQ(hWnd, system.boxes[0].owner);
-  EXPECT_EQ("ミルタサーバー　～時刻配信NTPサーバ～", system.boxes[0].caption);
-  EXPECT_EQ(0u, MenuState(ID_RESPONSE_MODE) & MF_CHECKED);
-  EXPECT_EQ(0u, MenuState(ID_BROADCAST_MODE) & MF_CHECKED);
-  EXPECT_NE(0u, MenuState(ID_MENU_TITLE) & MF_DISABLED);
-
+  EXPECT_EQ(0u, menuState(ID_RESPONSE_MODE) & MF_CHECKED);
+  EXPECT_EQ(0u, menuState(ID_BROADCAST_MODE) & MF_CHECKED);
+  EXPECT_NE(0u, menuState(ID_MENU_TITLE) & MF_DISABLED);
   holder.Close();
-  Command(ID_RESPONSE_MODE);
-  Command(ID_BROADCAST_MODE);
-  EXPECT_NE(nullptr, ctrl->GetResponder());
-  EXPECT_EQ(static_cast<UINT>(MF_CHECKED), MenuState(ID_RESPONSE_MODE) & MF_CHECKED);
-  EXPECT_EQ(static_cast<UINT>(MF_CHECKED), MenuState(ID_BROADCAST_MODE) & MF_CHECKED);
-}
+  command(ID_RESPONSE_MODE);
+  command(ID_BROADCAST_MODE);
+  EXPECT_NE(nullptr, static_cast<CNTPSvrCtrl*>(app.pMainWnd)->GetResponder());
+  EXPECT_EQ(static_cast<UINT>(MF_CHECKED), menuState(ID_RESPONSE_MODE) & MF_CHECKED);
+  EXPECT_EQ(static_cast<UINT>(MF_CHECKED), menuState(ID_BROADCAST_MODE) & MF_CHECKED);
 
-TEST_F(NtpSvrCtrlTest, ServiceToolsAndTheirNotices) {
-  ASSERT_NE(nullptr, Start(PortIni(FreePort(), "OFF")));
   const std::string tool = folder.Path() + "ミルタ-サービス登録.exe";
   system.answers = {IDNO};  // the elevation notice refused: nothing runs
-  Command(ID_SERVICE_INSTALL);
+  command(ID_SERVICE_INSTALL);
   EXPECT_TRUE(system.shellCalls.empty());
   system.answers = {IDYES, IDOK};
-  Command(ID_SERVICE_INSTALL);
+  command(ID_SERVICE_INSTALL);
   ASSERT_EQ(1u, system.shellCalls.size());
   EXPECT_EQ("runas|" + tool + "|mb /inst \"RAVO NTP SERVER\" DAMPLIN.exe interactive \"ミルタ NTPサーバー\"||5|64",
             system.shellCalls[0].Text());
   EXPECT_EQ(std::vector<DWORD>{30000}, system.waits);
-  ASSERT_EQ(3u, system.boxes.size());
+  ASSERT_EQ(4u, system.boxes.size());
   EXPECT_EQ(
       "サービスとしての登録・解除処理には管理者権限が必要です。\n\n次のユーザアカウント制御の確認画面では\n"
       "「ミルタ-サービス登録.exe」の実行に[許可]を与えてください。\n(※キャンセルをするとサービス登録はできません。)",
-      system.boxes[1].text);
-  EXPECT_EQ("※サービス起動はWindows再起動後に有効になります", system.boxes[2].text);
-
+      system.boxes[2].text);
+  EXPECT_EQ("※サービス起動はWindows再起動後に有効になります", system.boxes[3].text);
   system.SetWindowsXP();
-  Command(ID_SERVICE_REMOVE);
+  command(ID_SERVICE_REMOVE);
   ASSERT_EQ(2u, system.shellCalls.size());
   EXPECT_EQ("open|" + folder.Path() + "KORVEX.exe|silent /rm \"RAVO NTP SERVER\"||5|64", system.shellCalls[1].Text());
-  EXPECT_EQ(3u, system.boxes.size());
-}
-
-TEST_F(NtpSvrCtrlTest, ServiceModeOnlyExplains) {
-  system.sCommandLine = "\"C:\\suite\\Sorbel.exe\" /service";
-  ASSERT_NE(nullptr, Start(PortIni(FreePort(), "OFF")));
-  EXPECT_EQ("ミルタサーバー　～時刻配信NTPサーバ～ （サービス起動）", std::string(app.pMainWnd->GetText()));
-  Command(ID_SERVICE_INSTALL);
-  Command(ID_SERVICE_REMOVE);
-  EXPECT_TRUE(system.shellCalls.empty());
-  ASSERT_EQ(2u, system.boxes.size());
-  EXPECT_EQ(
-      "本ソフトがサービス起動時にはこの機能はご利用いただけません\n"
-      "一旦ソフトを終了した後、スタートメニューからの通常起動の後、再試行してください。",
-      system.boxes[1].text);
-}
-
-// Modes switched from the menu survive the end of the session (the process
-// then ends without the destructor), and a close that arrives while a box of
-// the window is up waits for the box, which returns into the window.
-TEST_F(NtpSvrCtrlTest, SwitchedModesAreKept) {
-  ASSERT_NE(nullptr, Start(PortIni(FreePort(), "OFF")));
-  Command(ID_BROADCAST_MODE);
-  SendMessageA(hWnd, WM_ENDSESSION, TRUE, 0);
-  EXPECT_NE(std::string::npos, Ini().find("MODE_NTP_BROADCAST=ON"));
-
-  Command(ID_BROADCAST_MODE);
-  system.onBox = [](HWND owner) { SendMessageA(owner, WM_CLOSE, 0, 0); };
-  system.answers = {IDNO};
-  Command(ID_SERVICE_INSTALL);
-  EXPECT_TRUE(IsWindow(hWnd));
-  system.onBox = nullptr;
-  Pump(2000, [&] { return !IsWindow(hWnd); });
-  EXPECT_FALSE(IsWindow(hWnd));
-  EXPECT_NE(std::string::npos, Ini().find("MODE_NTP_BROADCAST=OFF"));
+  EXPECT_EQ(4u, system.boxes.size());
+  SendMessageA(hWnd, WM_CLOSE, 0, 0);
 }

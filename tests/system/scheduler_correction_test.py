@@ -10,8 +10,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from peers import PeerUnavailable, run_checks  # noqa: E402
-from peers import chrony, wine  # noqa: E402
+from peers import PeerUnavailable, chrony, run_checks, wine  # noqa: E402
 
 SILENT, FIRST, SECOND = "127.0.0.71", "127.0.0.72", "127.0.0.73"
 

@@ -1,18 +1,15 @@
 """The programs we ship, as a Windows user gets them: 32-bit executables
-(PE32, Intel 80386) that import only DLLs every Windows has, that start, and
-whose properties page shows their version block: the program's own version
-and the suite's from cmake/version.cmake, Japanese names (code page 932).
+(PE32, Intel 80386) importing only DLLs every Windows has, that start, and
+whose version block (read as the properties page does) carries the program's
+version and the suite's from cmake/version.cmake, with Japanese names.
 
-Hosts whose kernel cannot execute 32-bit code test a 64-bit build of the
-sources; the shipped 32-bit programs are then in BUILD-i686 and are checked
-here by their headers only.
+Where the kernel cannot execute 32-bit code, a 64-bit build runs the tests and
+the shipped programs in BUILD-i686 are checked by their headers only.
 
 Usage: shipped_programs_test.py RELATIVE_PATH[=ARGUMENTS][@WINDOW_CLASS] ...
-
-A program given with the class of its main window (one that runs until told
-to end) is started from a copy in an empty folder, its window is waited for
-and sent WM_CLOSE, the questions it may ask meanwhile are answered No (or
-OK), and then it must end with 0.
+With a window class (a program that runs until told to end), a copy in an
+empty folder is started, its window sent WM_CLOSE, its questions answered No
+(or OK), and it must end with 0.
 """
 
 import os
@@ -28,54 +25,36 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from peers import process, wine  # noqa: E402
 from peers.window_driver import IDNO, IDOK, WM_CLOSE, WindowDriver  # noqa: E402
 
-# DLLs that Windows itself provides (XP and later).
 SYSTEM_DLLS = {"advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
                "ole32.dll", "oleaut32.dll", "shell32.dll", "shfolder.dll", "shlwapi.dll", "user32.dll",
                "version.dll", "wininet.dll", "winmm.dll", "ws2_32.dll", "wsock32.dll"}
-
-# What each program's properties page calls it, and the name of its version
-# in cmake/version.cmake.
-PROGRAMS = {
-    "Tarvik.exe": ("TARVIK", "ミルタ スクリプト起動ランチャー"),
-    "Sorbel.exe": ("SORBEL", "ミルタサーバー 時刻配信NTPサーバ"),
-    "Vantro.exe": ("VANTRO", "ミルタ インターネット時刻補正"),
-}
-
-
-def versions():
-    """NAME -> value of the set() lines of cmake/version.cmake."""
-    path = os.path.join(os.environ["SUITE_SOURCE_DIR"], "cmake", "version.cmake")
-    with open(path, encoding="utf-8") as f:
-        return dict(re.findall(r'^set\((SUITE_\w+|\w+_VERSION) "?([^")]*)"?\)', f.read(), re.M))
+# Each program's name in cmake/version.cmake and its description.
+PROGRAMS = {"Tarvik.exe": ("TARVIK", "ミルタ スクリプト起動ランチャー"),
+            "Sorbel.exe": ("SORBEL", "ミルタサーバー 時刻配信NTPサーバ"),
+            "Vantro.exe": ("VANTRO", "ミルタ インターネット時刻補正")}
 
 
 def version_block(path):
-    """Failures of the program's version block, read back under Wine."""
     file_name = os.path.basename(path)
-    if file_name not in PROGRAMS:
-        return ["%s: no expected version block" % file_name]
     name, description = PROGRAMS[file_name]
-    known = versions()
+    with open(os.path.join(os.environ["SUITE_SOURCE_DIR"], "cmake", "version.cmake"), encoding="utf-8") as f:
+        known = dict(re.findall(r'^set\((SUITE_\w+|\w+_VERSION) "?([^")]*)"?\)', f.read(), re.M))
     own, suite = known[name + "_VERSION"], known["SUITE_VERSION"]
-    expected = {
-        "FILEVERSION": "%d,%d,0,0" % tuple(int(n) for n in own.split(".")),
-        "PRODUCTVERSION": "%d,%d,0,0" % tuple(int(n) for n in suite.split(".")),
-        "Translation": "0411 932", "CompanyName": known["SUITE_COMPANY_NAME"],
-        "FileDescription": description, "FileVersion": own, "InternalName": file_name[:-4],
-        "OriginalFilename": file_name, "ProductName": known["SUITE_PRODUCT_NAME"],
-        "ProductVersion": suite,
-    }
-    done = wine.run(wine.program("tests/system/version_probe.exe"), path, timeout=60)
-    shown = wine.key_values(done.stdout)
+    numbers = lambda version: ",".join(str(int(n)) for n in version.split(".")) + ",0,0"  # noqa: E731
+    expected = {"FILEVERSION": numbers(own), "PRODUCTVERSION": numbers(suite),
+                "Translation": "0411 932", "CompanyName": known["SUITE_COMPANY_NAME"], "FileDescription": description,
+                "FileVersion": own, "InternalName": file_name[:-4], "OriginalFilename": file_name,
+                "ProductName": known["SUITE_PRODUCT_NAME"], "ProductVersion": suite}
+    shown = wine.key_values(wine.run(wine.program("tests/system/version_probe.exe"), path, timeout=60).stdout)
     print("%s: %s" % (file_name, shown))
     return ["%s: %s is %r, expected %r" % (file_name, key, shown.get(key), value)
             for key, value in expected.items() if shown.get(key) != value]
 
 
 def run_and_close(path, arguments, window_class, in_place=False, while_open=None):
-    """Starts a copy of the program in an empty folder (or the program
-    itself, in_place), calls while_open() once its window is there and closes
-    the window; the exit code (None when it did not end within a minute)."""
+    """The exit code of a copy (or, in_place, of the program itself) started,
+    given while_open() once its window is there, and closed (None when it did
+    not end)."""
     folder = tempfile.mkdtemp(prefix="shipped-")
     exe = path if in_place else os.path.join(folder, os.path.basename(path))
     if not in_place:
@@ -94,10 +73,9 @@ def run_and_close(path, arguments, window_class, in_place=False, while_open=None
             while window is not None and started.poll() is None and time.monotonic() < deadline:
                 for box in driver.boxes(window.hwnd, 1, 1000):
                     driver.answer(box, IDNO if IDNO in box.buttons else IDOK)
-            try:
-                return started.wait(max(deadline - time.monotonic(), 1))
-            except subprocess.TimeoutExpired:
-                return None
+            return started.wait(max(deadline - time.monotonic(), 1))
+    except subprocess.TimeoutExpired:
+        return None
     finally:
         process.reap(started)
         shutil.rmtree(folder, ignore_errors=True)
@@ -107,27 +85,21 @@ def check(tree, runs_i686, relative, arguments, window_class):
     path = os.path.join(tree, relative)
     if not os.path.exists(path):
         return ["%s has not been built" % path]
-    dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", path], capture_output=True, text=True, timeout=60)
-    lines = dump.stdout.splitlines()
+    lines = subprocess.run(["i686-w64-mingw32-objdump", "-p", path], capture_output=True, text=True,
+                           timeout=60).stdout.splitlines()
     fmt = "".join(line.split("file format", 1)[1].strip() for line in lines if "file format" in line)
     dlls = [line.split(":", 1)[1].strip() for line in lines if line.strip().startswith("DLL Name:")]
     print("%s: %s, imports %s" % (relative, fmt, ", ".join(dlls)))
-    failures = []
-    if fmt != "pei-i386":
-        failures.append("%s: file format %r, expected pei-i386 (PE32, Intel 80386)" % (relative, fmt))
+    failures = [] if fmt == "pei-i386" else ["%s: file format %r, expected pei-i386" % (relative, fmt)]
     if not dlls or any(d.lower() not in SYSTEM_DLLS for d in dlls):
         failures.append("%s: imports %s; only system DLLs are allowed" % (relative, dlls))
     failures += version_block(path)
-    if runs_i686 and window_class:
-        code = run_and_close(path, arguments, window_class)
-        print("%s %s: started, closed, exit code %s" % (relative, arguments, code))
+    if runs_i686:
+        code = run_and_close(path, arguments, window_class) if window_class else \
+            wine.run(path, *arguments.split(), timeout=60).returncode
+        print("%s %s: started, ended with %s" % (relative, arguments, code))
         if code != 0:
-            failures.append("%s %s: exit code %s after WM_CLOSE to %s" % (relative, arguments, code, window_class))
-    elif runs_i686:
-        done = wine.run(path, *arguments.split(), timeout=60)
-        print("%s %s: started, exit code %d" % (relative, arguments, done.returncode))
-        if done.returncode != 0:
-            failures.append("%s %s: exit code %d\n%s" % (relative, arguments, done.returncode, done.stderr))
+            failures.append("%s %s: exit code %s" % (relative, arguments, code))
     return failures
 
 

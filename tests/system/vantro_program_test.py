@@ -61,10 +61,7 @@ class Checks:
             self.driver.answer(box, button)
 
     def until(self, probe, wait_s=20.0):
-        deadline = time.monotonic() + wait_s
-        while not probe() and time.monotonic() < deadline:
-            time.sleep(0.2)
-        return probe()
+        return self.driver.until(probe, wait_s * 1000)
 
     def log_lines(self, count):
         path = os.path.join(vp.data_folder(), "ntpaccess.log")
@@ -193,9 +190,9 @@ def check_service_mode(driver):
             if command == 32785:  # a close waits for the box, which returns into the window
                 driver.post(v.window.hwnd, WM_CLOSE)
                 time.sleep(1)
-                c.expect("window during the box", driver.count(vp.WINDOW_CLASS), 1)
+                c.expect("window during the box", driver.find(vp.WINDOW_CLASS, 0) is not None, True)
             c.answer("refused %d" % command, text, IDOK, [IDOK])
-        c.expect("closed after the box", c.until(lambda: not driver.count(vp.WINDOW_CLASS), 10), True)
+        c.expect("closed after the box", c.until(lambda: not driver.find(vp.WINDOW_CLASS, 0), 10), True)
         c.expect("exit code", v.close(), 0)
         with open(os.path.join(vp.data_folder(), "ntp_config.txt"), "rb") as f:
             c.expect("not saved", f.read(), config)

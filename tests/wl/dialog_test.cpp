@@ -2,6 +2,8 @@
 // and for later children through WM_PARENTNOTIFY, a modal loop driven from a
 // second thread, Tab in a modeless child panel.
 #include "client/ntp_svr_list_box.h"
+#include <thread>
+
 #include "core/clock.h"
 #include "gui_test_support.h"
 #include "wl/attach_ctrl.h"
@@ -12,7 +14,7 @@
 namespace {
 class CTestDialog : public CWLDialog {
  public:
-  explicit CTestDialog(UINT nTemplate) : CWLDialog(nTemplate) {}
+  explicit CTestDialog(UINT nTemplate) : CWLDialog(nTemplate) { bAutoDelete = nTemplate == IDD_PANEL; }
   CWLGUICtrl* CreateChildObject(HWND, UINT nId) override {
     aAsked.push_back(nId);
     if (nId == IDC_LIST) return pList = new CNTPSvrListBox;
@@ -22,9 +24,6 @@ class CTestDialog : public CWLDialog {
     if (uMsg == WM_INITDIALOG) {
       bListBoundAtInit = pList != nullptr && GetWindowObject(GetDlgItem(hWnd, IDC_LIST)) == pList;
       nRowHeight = static_cast<int>(SendDlgItemMessageA(hWnd, IDC_LIST, LB_GETITEMHEIGHT, 0, 0));
-      if (bModal) SetTimer(hWnd, 1, 10000, nullptr);  // bounds a test whose presser failed
-    } else if (uMsg == WM_TIMER) {
-      EndModal(-2);
     } else if (uMsg == WM_COMMAND && LOWORD(wParam) == IDOK) {
       bSameTwice = GetItem(IDC_CHECK) != nullptr && GetItem(IDC_CHECK) == GetItem(IDC_CHECK);  // made once
       EndModal(77);
@@ -33,30 +32,22 @@ class CTestDialog : public CWLDialog {
   }
   std::vector<UINT> aAsked;
   CNTPSvrListBox* pList = nullptr;
-  bool bListBoundAtInit = false;
-  bool bSameTwice = false;
+  bool bListBoundAtInit = false, bSameTwice = false;
   int nRowHeight = 0;
 };
 
-// Presses OK of the dialog with this caption once it is shown; bounded wait.
-DWORD WINAPI PressOk(void* pCaption) {
-  for (int i = 0; i < 250; ++i) {
-    HWND hDialog = FindWindowA("#32770", static_cast<const char*>(pCaption));
-    if (hDialog != nullptr && IsWindowVisible(hDialog)) {  // after WM_INITDIALOG
-      SendMessageA(hDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-      return 1;
-    }
-    GetClock()->Sleep(20);
-  }
-  return 0;
-}
-
+// Presses OK of the dialog with this caption once it is shown (after
+// WM_INITDIALOG), else cancels the modal loop after 5 s.
 INT_PTR RunModal(CTestDialog* pDialog, const char* pszCaption) {
-  pDialog->bAutoDelete = FALSE;  // read after its window is gone
-  HANDLE hPresser = CreateThread(nullptr, 0, PressOk, const_cast<char*>(pszCaption), 0, nullptr);
+  std::thread presser([pszCaption] {
+    HWND hDialog = nullptr;
+    for (int i = 0; i < 250 && !(hDialog && IsWindowVisible(hDialog)); ++i, GetClock()->Sleep(20)) {
+      hDialog = FindWindowA("#32770", pszCaption);
+    }
+    PostMessageA(hDialog, WM_COMMAND, IsWindowVisible(hDialog) ? IDOK : IDCANCEL, 0);
+  });
   INT_PTR nResult = pDialog->DoModal(nullptr);
-  WaitForSingleObject(hPresser, 10000);
-  CloseHandle(hPresser);
+  presser.join();
   return nResult;
 }
 }  // namespace
@@ -86,9 +77,7 @@ TEST_F(WindowTest, ModelessPanelTabsLateChildrenAndPlacement) {
   WLRECT rect;
   ASSERT_TRUE(pPanel->GetRect(&rect));
   EXPECT_EQ(134, GetDlgCtrlID(hPanel));
-  EXPECT_EQ(10, rect.x);
-  EXPECT_EQ(20, rect.y);
-  EXPECT_EQ(150, rect.cy);
+  EXPECT_EQ((std::vector<int>{10, 20, 150}), (std::vector<int>{rect.x, rect.y, rect.cy}));
   EXPECT_GT(rect.cx, 300);  // its own width
 
   // IsDialogMessageA runs for the panel although no window pre-translates.

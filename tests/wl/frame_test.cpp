@@ -70,9 +70,8 @@ TEST_F(WindowTest, ClassNamesCarryTheSequenceAndHelpSplitsAtTheLastBreak) {
 
 TEST_F(WindowTest, MenuCommandStatesSkipSeparatorsAndSubmenusAndMinusOneOnlyAsks) {
   auto* pFrame = NewFrame<CRecordingFrame>();
-  HMENU hSub = CreatePopupMenu();
+  HMENU hSub = CreatePopupMenu(), hPopup = CreatePopupMenu();
   for (UINT i = 0; i < 9; ++i) AppendMenuA(hSub, MF_STRING, 500 + i, "sub");
-  HMENU hPopup = CreatePopupMenu();
   AppendMenuA(hPopup, MF_STRING, 401, "first");
   AppendMenuA(hPopup, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(hPopup, MF_POPUP, reinterpret_cast<UINT_PTR>(hSub), "submenu");

@@ -22,27 +22,15 @@ void PumpPending() {
   }
 }
 
-namespace {
-HBITMAP NewDib(HDC hdc, int cx, int cy, DWORD** ppBits) {
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = cx;
-  info.bmiHeader.biHeight = -cy;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  return CreateDIBSection(hdc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(ppBits), nullptr, 0);
-}
-}  // namespace
-
 CPixels::CPixels(HWND hWnd) {
-  if (hWnd == nullptr) return;
-  RECT rc;
+  RECT rc = {};
   GetClientRect(hWnd, &rc);
   nWidth = rc.right;
   nHeight = rc.bottom;
   HDC hdc = CreateCompatibleDC(nullptr);
+  BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), nWidth, -nHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};  // top-down
   DWORD* pBits = nullptr;
-  HBITMAP hDib = NewDib(hdc, nWidth, nHeight, &pBits);
+  HBITMAP hDib = CreateDIBSection(hdc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&pBits), nullptr, 0);
   HGDIOBJ hOld = SelectObject(hdc, hDib);
   PrintWindow(hWnd, hdc, PW_CLIENTONLY);
   GdiFlush();
@@ -64,31 +52,6 @@ int CPixels::Count(const RECT& rc, COLORREF c) const {
     for (int x = rc.left; x < rc.right; ++x) n += At(x, y) == c;
   }
   return n;
-}
-
-int CountGdiObjects() {
-  SetLastError(0);
-  DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  if (n != 0 || GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return static_cast<int>(n);
-  // Wine accepts a bare table index as a handle.
-  int nLive = 0;
-  for (UINT_PTR i = 1; i < 0x10000; ++i) nLive += GetObjectType(reinterpret_cast<HGDIOBJ>(i)) != 0;
-  return nLive;
-}
-
-int CountUserObjects() {
-  SetLastError(0);
-  DWORD n = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
-  if (n != 0 || GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return static_cast<int>(n);
-  // Wine's user handles: index * 2 + 0x20, any generation accepted.
-  DWORD dwSelf = GetCurrentProcessId();
-  int nLive = 0;
-  for (UINT_PTR i = 0; i < 0x8000; ++i) {
-    HWND h = reinterpret_cast<HWND>(i * 2 + 0x20);
-    DWORD dwProcess = 0;
-    if (IsWindow(h) && GetWindowThreadProcessId(h, &dwProcess) && dwProcess == dwSelf) ++nLive;
-  }
-  return nLive;
 }
 
 std::vector<int> CCountedItem::aDeletions;

@@ -1,6 +1,6 @@
 #pragma once
 // Helpers of the window-framework tests: an application to drive, pixels
-// read back from windows, GDI and USER object counts, counting items.
+// read back from windows, counting items, a recording frame.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -27,9 +27,7 @@ class CTestApp : public CWLFrameworkApp {
   }
 
   std::function<CWLFrameWindow*()> makeMain;
-  int nIdleCalls = 0;
-  int nIdlePhases = 0;
-  int nQuitAfterIdle = 0;
+  int nIdleCalls = 0, nIdlePhases = 0, nQuitAfterIdle = 0;
 };
 
 // Runs the message loop of app until nMs have passed (then WM_QUIT 7).
@@ -42,21 +40,12 @@ class CPixels {
  public:
   explicit CPixels(HWND hWnd);
   COLORREF At(int x, int y) const;
-  // Counts the pixels of colour c in the rectangle.
-  int Count(const RECT& rc, COLORREF c) const;
-  int nWidth = 0;
-  int nHeight = 0;
+  int Count(const RECT& rc, COLORREF c) const;  // the pixels of colour c in rc
+  int nWidth = 0, nHeight = 0;
 
  private:
   std::vector<DWORD> aPixels;
 };
-
-
-// The process's GDI and USER objects: GetGuiResources where the system has
-// it. Wine answers ERROR_CALL_NOT_IMPLEMENTED; there the live handles of its
-// GDI table and the process's windows are counted by probing handle values.
-int CountGdiObjects();
-int CountUserObjects();
 
 
 // An item that counts its deletions, to prove each is freed exactly once.
@@ -71,9 +60,7 @@ class CCountedItem : public CWLOwnerDrawItemData {
   CCharString GetText() override { return sText; }
   CCharString sText;
   int nSerial;
-
   static std::vector<int> aDeletions;  // by serial
-  static void Reset() { aDeletions.clear(); }
 };
 
 // A frame that records the messages reaching its object.

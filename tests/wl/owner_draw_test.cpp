@@ -63,11 +63,10 @@ TEST_F(WindowTest, ListsPaintHighlightItemColoursImagesAndTheImageColumn) {
   EXPECT_EQ(RGB(224, 224, 255), back(3));
   EXPECT_GT(pixels.Count(textPart(3), RGB(0, 0, 255)), 30);
   // Images centred, magenta transparent: the failed image's corner shows
-  // the row's pink, its middle the white cross, its ring red.
+  // the row's pink, its middle the white cross.
   int nTop = rc[1].top + (rc[1].bottom - rc[1].top - 16) / 2;
   EXPECT_EQ(RGB(255, 224, 224), pixels.At(rc[1].left + 1, nTop));
   EXPECT_EQ(RGB(255, 255, 255), pixels.At(rc[1].left + 1 + 7, nTop + 7));
-  EXPECT_EQ(RGB(255, 0, 0), pixels.At(rc[1].left + 1 + 8, nTop + 2));
   EXPECT_EQ(RGB(0, 255, 0), pixels.At(rc[2].left + 1 + 5, nTop + 3 + rc[2].top - rc[1].top));
   EXPECT_EQ(0, pixels.Count({0, 0, pixels.nWidth, pixels.nHeight}, RGB(255, 0, 255)));
   // No image, but the text after the image column.
@@ -78,7 +77,7 @@ TEST_F(WindowTest, ListsPaintHighlightItemColoursImagesAndTheImageColumn) {
 }
 
 TEST_F(WindowTest, EveryItemIsFreedExactlyOnce) {
-  CCountedItem::Reset();
+  CCountedItem::aDeletions.clear();
   auto* pFrame = NewFrame<>();
   auto* pList = new CWLOwnerDrawListBox;
   ASSERT_TRUE(pList->CreateCtrl(pFrame, 0, 0, 200, 200, "", 133));
@@ -98,9 +97,11 @@ TEST_F(WindowTest, EveryItemIsFreedExactlyOnce) {
   EXPECT_EQ(std::vector<int>(8, 1), CCountedItem::aDeletions);
 }
 
+// (Deleting and moving entries with the selection, and the list written at
+// exit, are vantro_program_test's.)
 TEST_F(WindowTest, ServerListIsTheSettingsListAndRunLogTheActionLog) {
   CTempFolder folder;
-  folder.Put("ntp_server.txt", "# 工場出荷\r\n一号,ntp1.example\r\n二号,ntp2.example\r\n\"三 号\",127.0.0.3\r\n");
+  folder.Put("ntp_server.txt", "# 工場出荷\r\n一号,ntp1.example\r\n\"三 号\",127.0.0.3\r\n");
   auto* pFrame = NewFrame<>();
   auto* pServers = new CNTPSvrListBox;
   ASSERT_TRUE(pServers->CreateCtrl(pFrame, 0, 0, 200, 100, "", 1005));
@@ -110,17 +111,10 @@ TEST_F(WindowTest, ServerListIsTheSettingsListAndRunLogTheActionLog) {
     config.SetServerList(pServers);
     ASSERT_EQ(pServers, config.GetServerList());
     config.LoadServerList(TRUE);
-    ASSERT_EQ(3, pServers->GetItemCount());
+    ASSERT_EQ(2, pServers->GetItemCount());
     EXPECT_EQ(0, pServers->GetSelection());
-    EXPECT_STREQ("三 号 (127.0.0.3)", pServers->GetAt(2)->GetText());
-    NTP_SERVER_INFO* pSecond = pServers->GetAt(1);
-    pServers->SetSelection(2);
-    EXPECT_TRUE(pServers->DeleteItem(0));
-    EXPECT_EQ(1, pServers->GetSelection());  // follows its entry
-    EXPECT_EQ(0, pServers->MoveItem(1, 0));
-    EXPECT_EQ(pSecond, pServers->GetAt(1));
+    EXPECT_STREQ("三 号 (127.0.0.3)", pServers->GetAt(1)->GetText());
     EXPECT_EQ(2, pServers->AddItem(new CCountedServer));
-    EXPECT_TRUE(config.WriteServerList((folder.Path() + "out.txt").c_str()));
   }  // the settings go first: the list and its entries stay
   EXPECT_EQ(3, pServers->GetCount());
   EXPECT_EQ(0, CCountedServer::nDeleted);
@@ -130,11 +124,7 @@ TEST_F(WindowTest, ServerListIsTheSettingsListAndRunLogTheActionLog) {
   CClientSettings settings;
   settings.bSaveLog = 1;
   CClientCorrectionHost host(pLog, &settings);  // the run log is an action log
-  for (int i = 0; i < 205; ++i) {
-    CCharString line;
-    line.Format("run %d", i);
-    host.ReportCorrection(line, i % 2);
-  }
+  for (int i = 0; i < 205; ++i) host.ReportCorrection(("run " + std::to_string(i)).c_str(), i % 2);
   EXPECT_EQ(201, pLog->GetItemCount());
   EXPECT_EQ(200, pLog->GetCurSel());
   EXPECT_STREQ("run 4", pLog->GetItemObject(0)->GetText());

@@ -12,25 +12,25 @@ from .sorbel import ask, request
 
 PROGRAM = "server/Sorbel.exe"
 WINDOW_CLASS = "WL_RAVO_NTP_SERVER32"
-TRAY_ICON_ID = 100
-TRAY_CALLBACK = 0x8C9E
-TRAY_RESHOW = 0x8384
-EXIT, BROADCAST_NOW, BROADCAST_MODE, RESPONSE_MODE = 105, 32775, 32776, 32783
-UPDATE_INFO, SERVICE_INSTALL, SERVICE_REMOVE, EDIT_SETTINGS = 32787, 32789, 32790, 32798
+TRAY_ICON_ID, TRAY_CALLBACK, TRAY_RESHOW = 100, 0x8C9E, 0x8384
+EXIT, BROADCAST_NOW, BROADCAST_MODE, UPDATE_INFO, SERVICE_INSTALL, EDIT_SETTINGS = 105, 32775, 32776, 32787, 32789, 32798
 TITLE = "ミルタサーバー　～時刻配信NTPサーバ～"
 
 
-def ini_text(settings):
-    """{"SECTION": {"KEY": value}} as profile-file text."""
-    lines = []
-    for section, keys in settings.items():
-        lines.append("[%s]" % section)
-        lines += ["%s=%s" % item for item in keys.items()]
-    return "\r\n".join(lines) + "\r\n"
+def read_ini_text(text):
+    """{"SECTION": {"KEY": "value"}} of profile-file text."""
+    sections, current = {}, {}
+    for line in text.splitlines():
+        line = line.strip()
+        if line.startswith("[") and line.endswith("]"):
+            current = sections.setdefault(line[1:-1], {})
+        elif "=" in line:
+            current.__setitem__(*line.split("=", 1))
+    return sections
 
 
 def read_ini(path):
-    """{"SECTION": {"KEY": "value"}} of the file, or None without one."""
+    """The file's sections, or None without one."""
     try:
         with open(path, encoding="cp932") as f:
             return read_ini_text(f.read())
@@ -38,64 +38,44 @@ def read_ini(path):
         return None
 
 
-def read_ini_text(text):
-    sections, current = {}, None
-    for line in text.splitlines():
-        line = line.strip()
-        if line.startswith("[") and line.endswith("]"):
-            current = sections.setdefault(line[1:-1], {})
-        elif "=" in line and current is not None:
-            key, value = line.split("=", 1)
-            current[key] = value
-    return sections
-
-
 class SorbelProgram:
     """A copy of Sorbel.exe in a fresh folder, with SORBEL.INI from
-    `settings` (None: no file), started with `args` (and `env` added to the
-    environment, e.g. a WINEDEBUG channel). start() waits (bounded)
-    for its controller window through `driver`; close() exits through the
-    tray menu's exit command and returns the exit code."""
+    `settings` ({"SECTION": {"KEY": value}}; None: no file), started with
+    `args` and `env` added to the environment (e.g. a WINEDEBUG channel).
+    Entering waits (bounded) for its controller window through `driver`;
+    close() exits through the exit command and returns the exit code."""
 
     def __init__(self, driver, settings=None, args=(), env=None):
-        self.driver = driver
-        self.env = env
-        self.settings = settings
-        self.args = list(args)
-        self.folder = None
-        self.process = None
-        self.window = None
-        self.output = None
-
-    @property
-    def ini_path(self):
-        return os.path.join(self.folder, "SORBEL.INI")
-
-    def start(self, wait_ms=30000):
-        if self.driver.count(WINDOW_CLASS):
-            raise RuntimeError("another Sorbel.exe runs in this Wine prefix; ours would end at once")
+        self.driver, self.settings, self.args, self.env = driver, settings, list(args), env or {}
         self.folder = tempfile.mkdtemp(prefix="sorbel-exe-")
-        exe = os.path.join(self.folder, "Sorbel.exe")
-        shutil.copyfile(wine.program(PROGRAM), exe)
-        if self.settings is not None:
-            with open(self.ini_path, "w", encoding="cp932", newline="") as f:
-                f.write(ini_text(self.settings))
-        self.output = open(os.path.join(self.folder, "wine-output.txt"), "ab")
-        self.process = subprocess.Popen([os.path.join(wine.build_dir(), "wine-run.sh"), exe] + self.args,
-                                        stdin=subprocess.DEVNULL, stdout=self.output,
-                                        stderr=subprocess.STDOUT,
-                                        env=dict(os.environ, **(self.env or {})))
-        # The window is there from its creation on; it has its title once
-        # its creation handler is under way.
-        deadline = time.monotonic() + wait_ms / 1000.0
-        self.window = self.driver.find(WINDOW_CLASS, wait_ms)
-        while self.window is not None and not self.window.title and time.monotonic() < deadline:
-            time.sleep(0.05)
-            self.window = self.driver.find(WINDOW_CLASS, 0)
-        if self.window is None or not self.window.title:
-            self.kill()
-            raise RuntimeError("Sorbel.exe showed no controller window with a title")
-        return self
+        self.ini_path = os.path.join(self.folder, "SORBEL.INI")
+        self.process = self.window = None
+
+    def __enter__(self):
+        try:
+            if self.driver.find(WINDOW_CLASS, 0):
+                raise RuntimeError("another Sorbel.exe runs in this Wine prefix; ours would end at once")
+            exe = os.path.join(self.folder, "Sorbel.exe")
+            shutil.copyfile(wine.program(PROGRAM), exe)
+            if self.settings is not None:
+                with open(self.ini_path, "w", encoding="cp932", newline="") as f:
+                    f.write("".join("[%s]\r\n" % section + "".join("%s=%s\r\n" % kv for kv in keys.items())
+                                    for section, keys in self.settings.items()))
+            self.output = os.path.join(self.folder, "wine-output.txt")
+            with open(self.output, "wb") as out:
+                self.process = subprocess.Popen([os.path.join(wine.build_dir(), "wine-run.sh"), exe] + self.args,
+                                                stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT,
+                                                env=dict(os.environ, **self.env))
+            # The window has its title once its creation handler is under way.
+            deadline = time.monotonic() + 30
+            while time.monotonic() < deadline and not (self.window and self.window.title):
+                self.window = self.driver.find(WINDOW_CLASS, 1000)
+            if not (self.window and self.window.title):
+                raise RuntimeError("Sorbel.exe showed no controller window with a title")
+            return self
+        except Exception:
+            self.__exit__()
+            raise
 
     def wait(self, timeout=30.0):
         """The exit code, or None when it did not end in time."""
@@ -104,49 +84,27 @@ class SorbelProgram:
         except subprocess.TimeoutExpired:
             return None
 
-    def close(self, timeout=30.0):
+    def close(self):
         """Exits through the menu command (bounded); the exit code."""
         if self.process is None:
             return None
         if self.process.poll() is None:
             self.driver.command(self.window.hwnd, EXIT)
-        code = self.wait(timeout)
-        if code is None:
-            self.kill()
+        code = self.wait()
+        process.reap(self.process)
         self.process = None
         return code
 
-    def kill(self):
-        process.reap(self.process)
-        self.process = None
-
     def output_text(self):
         """What Wine and the program wrote so far."""
-        self.output.flush()
-        with open(self.output.name, "rb") as f:
+        with open(self.output, "rb") as f:
             return f.read().decode("utf-8", errors="replace")
 
     def answers(self, port, address="127.0.0.1", tries=20):
         """True when a client request to port is answered (bounded)."""
         return any(ask(port, request(), address, timeout=0.25) for _ in range(tries))
 
-    def cleanup(self):
-        if self.process is not None:
-            self.close()
-        if self.output is not None:
-            self.output.close()
-            self.output = None
-        if self.folder:
-            shutil.rmtree(self.folder, ignore_errors=True)
-            self.folder = None
-
-    def __enter__(self):
-        try:
-            return self.start()
-        except Exception:
-            self.cleanup()
-            raise
-
     def __exit__(self, *exc):
-        self.cleanup()
+        self.close()
+        shutil.rmtree(self.folder, ignore_errors=True)
         return False

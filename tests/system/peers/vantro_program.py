@@ -39,10 +39,10 @@ def list_bytes(entries):
     return "".join("%s,%s\r\n" % entry for entry in entries).encode("cp932")
 
 
-def read_text(path):  # None without the file
+def read_text(path, encoding="cp932"):  # None without the file
     try:
         with open(path, "rb") as f:
-            return f.read().decode("cp932")
+            return f.read().decode(encoding, errors="replace")
     except OSError:
         return None
 
@@ -85,32 +85,33 @@ class VantroProgram:
 
     def __init__(self, driver, data=None, beside=None, args=(), desktop=None):
         self.driver, self.data, self.beside, self.args, self.desktop = driver, data or {}, beside or {}, args, desktop
-        self.folder = self.process = self.window = self.output = None
+        self.folder = tempfile.mkdtemp(prefix="vantro-exe-")
+        self.process = self.window = None
         self.closed = False
 
     def path(self, name):
         return os.path.join(self.folder, name)
 
-    def start(self, wait_ms=30000):
+    def __enter__(self):
         shutil.rmtree(data_folder(), ignore_errors=True)
         write_files(data_folder(), self.data)
-        self.folder = tempfile.mkdtemp(prefix="vantro-exe-")
         shutil.copyfile(wine.program(PROGRAM), self.path("Vantro.exe"))
         write_files(self.folder, self.beside)
         command = [os.path.join(wine.build_dir(), "wine-run.sh")]
         if self.desktop:
             command += ["explorer", "/desktop=%s,%s" % (self.desktop, DESKTOP_SIZE)]
-        self.output = open(self.path("wine-output.txt"), "wb")
-        self.process = subprocess.Popen(command + [self.path("Vantro.exe")] + list(self.args),
-                                        stdin=subprocess.DEVNULL, stdout=self.output, stderr=subprocess.STDOUT,
-                                        env=dict(os.environ, WINEDEBUG="-all,err+sync"))
-        deadline = time.monotonic() + wait_ms / 1000.0
+        with open(self.path("wine-output.txt"), "wb") as out:
+            self.process = subprocess.Popen(command + [self.path("Vantro.exe")] + list(self.args),
+                                            stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT,
+                                            env=dict(os.environ, WINEDEBUG="-all,err+sync"))
+        deadline = time.monotonic() + 30
         while not self.driver.desktop(self.desktop or "Default") and time.monotonic() < deadline:
             time.sleep(0.2)
         # The window exists before its creation handler has set its title.
-        while time.monotonic() < deadline and (self.window is None or not self.window.title):
+        while time.monotonic() < deadline and not (self.window and self.window.title):
             self.window = self.driver.find(WINDOW_CLASS, 1000)
-        if self.window is None or not self.window.title:
+        if not (self.window and self.window.title):
+            self.__exit__()
             raise RuntimeError("Vantro.exe showed no main window with a title:\n" + self.stderr_text())
         return self
 
@@ -121,24 +122,22 @@ class VantroProgram:
         return self.driver.child(self.window.hwnd, control_id)
 
     def stderr_text(self):
-        self.output.flush()
-        with open(self.output.name, "rb") as f:
-            return f.read().decode("utf-8", errors="replace")
+        return read_text(self.path("wine-output.txt"), "utf-8")
 
     def close(self, timeout=60.0):
         """WM_CLOSE; the exit code when started directly (None when it did
         not end), 0 inside a desktop once the window is gone."""
         self.closed = True
         self.driver.post(self.window.hwnd, WM_CLOSE)
-        deadline = time.monotonic() + timeout
         if not self.desktop:
             try:
                 return self.process.wait(timeout)
             except subprocess.TimeoutExpired:
                 return None
-        while self.driver.count(WINDOW_CLASS) and time.monotonic() < deadline:
+        deadline = time.monotonic() + timeout
+        while self.driver.find(WINDOW_CLASS, 0) and time.monotonic() < deadline:
             time.sleep(0.2)
-        gone = not self.driver.count(WINDOW_CLASS)
+        gone = not self.driver.find(WINDOW_CLASS, 0)
         self.driver.desktop("Default")  # the virtual desktop ends once nobody uses it
         return 0 if gone else None
 
@@ -149,13 +148,6 @@ class VantroProgram:
                        check=True, timeout=60, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return path
 
-    def __enter__(self):
-        try:
-            return self.start()
-        except Exception:
-            self.__exit__()
-            raise
-
     def __exit__(self, *exc):
         if self.window is not None and not self.closed:
             self.close(20)
@@ -164,8 +156,6 @@ class VantroProgram:
         except (AttributeError, subprocess.TimeoutExpired):
             pass
         process.reap(self.process)
-        if self.output is not None:
-            self.output.close()
-        shutil.rmtree(self.folder or "", ignore_errors=True)
+        shutil.rmtree(self.folder, ignore_errors=True)
         shutil.rmtree(data_folder(), ignore_errors=True)
         return False

@@ -1,11 +1,7 @@
 """The windows of a real program under Wine, driven through
 tests/system/window_driver.exe (one driver process per session, commands over
-its stdin). Every wait is bounded, on both sides.
-
-    with WindowDriver() as d:
-        w = d.find("WL_RAVO_NTP_SERVER32")
-        d.command(w.hwnd, 105)
-        for box in d.boxes(w.hwnd, 1): d.answer(box, IDOK)
+its stdin; the commands are listed in its source). The waiting and choosing
+are done here; every wait is bounded.
 
 Stand-ins: stand_in(folder, name) puts a copy of the driver there under that
 name; whoever starts it gets a record NAME.txt beside it (command line, show
@@ -14,6 +10,7 @@ state, content of the last argument when that is a file), read with record().
 
 import collections
 import os
+import re
 import select
 import shutil
 import subprocess
@@ -21,15 +18,10 @@ import time
 
 from . import wine
 
-WM_CLOSE = 0x0010
-WM_COMMAND = 0x0111
-WM_LBUTTONDOWN = 0x0201
-WM_LBUTTONUP = 0x0202
-WM_RBUTTONUP = 0x0205
-WM_KEYDOWN = 0x0100
-WM_CHAR = 0x0102
+WM_CLOSE, WM_COMMAND, WM_CHAR = 0x0010, 0x0111, 0x0102
+WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONUP = 0x0201, 0x0202, 0x0205
 IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
-SW_SHOW, SW_SHOWNA = 5, 8
+SW_SHOW, SW_SHOWNA, WS_VISIBLE = 5, 8, 0x10000000
 DRIVER = "tests/system/window_driver.exe"
 
 Window = collections.namedtuple("Window", "hwnd pid title")
@@ -37,38 +29,19 @@ Box = collections.namedtuple("Box", "hwnd owner buttons caption text")
 
 
 def unescape(text):
-    out, i = [], 0
-    while i < len(text):
-        c = text[i]
-        if c == "\\" and i + 1 < len(text):
-            out.append({"n": "\n", "t": "\t", "r": "\r", "\\": "\\"}.get(text[i + 1], text[i + 1]))
-            i += 2
-        else:
-            out.append(c)
-            i += 1
-    return "".join(out)
-
-
-def wine_path(path):
-    """A Unix path as Wine sees it (drive Z: is the Unix root)."""
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
+    return re.sub(r"\\(.)", lambda m: {"n": "\n", "t": "\t", "r": "\r"}.get(m.group(1), m.group(1)), text)
 
 
 class WindowDriver:
     def __init__(self, timeout=30.0):
-        self.timeout = timeout
-        self.process = None
-        self.buffer = b""
+        self.timeout, self.process, self.buffer = timeout, None, b""
 
-    def start(self):
-        self.process = subprocess.Popen(
-            [os.path.join(wine.build_dir(), "wine-run.sh"), wine.program(DRIVER)],
-            stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    def __enter__(self):
+        self.process = subprocess.Popen([os.path.join(wine.build_dir(), "wine-run.sh"), wine.program(DRIVER)],
+                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         return self
 
-    def stop(self):
-        if self.process is None:
-            return
+    def __exit__(self, *exc):
         try:
             self.process.stdin.write(b"quit\n")
             self.process.stdin.close()
@@ -77,48 +50,47 @@ class WindowDriver:
             self.process.kill()
             self.process.wait(10)
         self.process.stdout.close()
-        self.process = None
-
-    def __enter__(self):
-        return self.start()
-
-    def __exit__(self, *exc):
-        self.stop()
         return False
 
-    def _line(self, deadline):
-        while b"\n" not in self.buffer:
+    def ask(self, *words):
+        """Sends one command; its reply lines (without "end")."""
+        self.process.stdin.write((" ".join(str(w) for w in words) + "\n").encode("utf-8"))
+        self.process.stdin.flush()
+        deadline = time.monotonic() + self.timeout
+        while not (self.buffer == b"end\n" or self.buffer.endswith(b"\nend\n")):
             left = deadline - time.monotonic()
             if left <= 0 or not select.select([self.process.stdout], [], [], left)[0]:
                 raise RuntimeError("window_driver did not answer in time")
             chunk = os.read(self.process.stdout.fileno(), 65536)
             if not chunk:
                 raise RuntimeError("window_driver ended")
-            self.buffer += chunk
-        line, self.buffer = self.buffer.split(b"\n", 1)
-        return line.decode("utf-8", errors="replace").rstrip("\r")
+            self.buffer += chunk.replace(b"\r", b"")  # texts carry theirs escaped
+        reply, self.buffer = self.buffer.decode("utf-8", errors="replace"), b""
+        return reply.split("\n")[:-2]
 
-    def ask(self, *words, wait_ms=0):
-        """Sends one command; its reply lines (without "end")."""
-        self.process.stdin.write((" ".join(str(w) for w in words) + "\n").encode("utf-8"))
-        self.process.stdin.flush()
-        deadline = time.monotonic() + self.timeout + wait_ms / 1000.0
-        lines = []
+    def windows(self):
+        """The top-level windows: (hwnd, pid, owner, style, class, title)."""
+        rows = [line.split(" ", 4) for line in self.ask("windows")]
+        return [(h, int(pid), owner, int(style, 16)) + tuple(rest.split("\t")) for h, pid, owner, style, rest in rows]
+
+    def children(self, hwnd):
+        """The window's descendants: (hwnd, id, class, text)."""
+        rows = [line.split(" ", 2) for line in self.ask("children", hwnd)]
+        return [(h, int(i)) + tuple(rest.split("\t")) for h, i, rest in rows]
+
+    def until(self, probe, wait_ms):
+        """probe()'s first true answer, or its last one after wait_ms."""
+        deadline = time.monotonic() + wait_ms / 1000.0
         while True:
-            line = self._line(deadline)
-            if line == "end":
-                return lines
-            lines.append(line)
+            got = probe()
+            if got or time.monotonic() >= deadline:
+                return got
+            time.sleep(0.05)
 
     def find(self, window_class, wait_ms=20000):
         """The first top-level window of the class (waiting for it), or None."""
-        reply = self.ask("find", window_class, wait_ms, wait_ms=wait_ms)[0].split(" ", 3)
-        if reply[0] != "window":
-            return None
-        return Window(reply[1], int(reply[2]), unescape(reply[3]) if len(reply) > 3 else "")
-
-    def count(self, window_class):
-        return int(self.ask("count", window_class)[0].split()[1])
+        found = self.until(lambda: [w for w in self.windows() if w[4] == window_class], wait_ms)
+        return Window(found[0][0], found[0][1], unescape(found[0][5])) if found else None
 
     def post(self, hwnd, message, wparam=0, lparam=0):
         return self.ask("post", hwnd, message, wparam, lparam)[0] == "posted 1"
@@ -126,49 +98,55 @@ class WindowDriver:
     def command(self, hwnd, command_id):
         return self.post(hwnd, WM_COMMAND, command_id)
 
-    def boxes(self, hwnd, at_least=1, wait_ms=10000):
-        """The visible dialog boxes of the window's process once at least
-        `at_least` are up (or after wait_ms)."""
+    def send(self, hwnd, message, wparam=0, lparam=0):
+        """SendMessage's result (for messages without pointers)."""
+        return int(self.ask("send", hwnd, message, wparam, lparam)[0].split()[1])
+
+    def style(self, hwnd):
+        return ([w[3] for w in self.windows() if w[0] == hwnd] or [0])[0]
+
+    def boxes(self, hwnd, at_least=1, wait_ms=10000, window_class="#32770"):
+        """The visible dialog boxes (or windows of another class) of the
+        window's process once at least `at_least` are up (or after wait_ms)."""
+        pid = ([w[1] for w in self.windows() if w[0] == hwnd] or [None])[0]
+
+        def shown():
+            boxes = [w for w in self.windows() if w[1] == pid and w[3] & WS_VISIBLE and w[4] == window_class]
+            return boxes if len(boxes) >= at_least else []
         found = []
-        for line in self.ask("boxes", hwnd, at_least, wait_ms, wait_ms=wait_ms):
-            head, caption, text = line.split("\t")
-            _, box, owner, buttons = head.split(" ")
-            found.append(Box(box, owner, [] if buttons == "-" else [int(b) for b in buttons.split(",")],
-                             unescape(caption), unescape(text)))
+        for box, _, owner, _, _, caption in self.until(shown, wait_ms):
+            parts = self.children(box)
+            found.append(Box(box, owner, [i for _, i, kind, _ in parts if kind.lower() == "button"], unescape(caption),
+                             "\n".join(unescape(t) for _, _, kind, t in parts if kind.lower() == "static" and t)))
         return found
 
-    def answer(self, box, button):
-        return self.ask("answer", box.hwnd if isinstance(box, Box) else box, button)[0] == "closed 1"
-
     def popup(self, hwnd, wait_ms=5000):
-        reply = self.ask("popup", hwnd, wait_ms, wait_ms=wait_ms)[0].split()
-        return reply[1] if reply[0] == "popup" else None
+        """The window's visible popup menu, or None."""
+        return (self.boxes(hwnd, 1, wait_ms, "#32768") or [None])[0]
+
+    def answer(self, box, button):
+        """Presses the box's button; whether the box went within 5 s."""
+        box = box.hwnd if isinstance(box, Box) else box
+        self.command(box, button)
+        return self.until(lambda: not self.style(box) & WS_VISIBLE, 5000)
+
+    def child(self, hwnd, control_id):
+        """The window's descendant control with that identifier, or None."""
+        return ([h for h, i, _, _ in self.children(hwnd) if i == control_id] or [None])[0]
 
     def tray(self, hwnd, icon_id, wanted=None, wait_s=10.0):
-        """True when the notification area holds the window's icon; with
+        """Whether the notification area holds the window's icon; with
         `wanted`, waits (bounded) until that is the answer."""
         deadline = time.monotonic() + wait_s
         while True:
             present = self.ask("tray", hwnd, icon_id)[0] == "tray 1"
-            if wanted is None or present == wanted or time.monotonic() > deadline:
+            if wanted in (None, present) or time.monotonic() > deadline:
                 return present
             time.sleep(0.1)
 
     def desktop(self, name):
         """Looks for windows in the Wine virtual desktop `name` from now on."""
         return self.ask("desktop", name)[0] == "desktop 1"
-
-    def child(self, hwnd, control_id):
-        """The window's descendant control with that identifier, or None."""
-        reply = self.ask("child", hwnd, control_id)[0].split()
-        return reply[1] if reply[0] == "child" else None
-
-    def send(self, hwnd, message, wparam=0, lparam=0):
-        """SendMessage's result (for messages without pointers)."""
-        return int(self.ask("send", hwnd, message, wparam, lparam)[0].split()[1])
-
-    def style(self, hwnd):
-        return int(self.ask("style", hwnd)[0].split()[1], 16)
 
     def classes_default(self, key, value):
         """Sets the default value of HKEY_CLASSES_ROOT\\key ("-" deletes it);
@@ -181,9 +159,8 @@ class WindowDriver:
 
 def stand_in(folder, name):
     """A copy of the driver named `name` in folder; its path."""
-    path = os.path.join(folder, name)
-    shutil.copyfile(wine.program(DRIVER), path)
-    return path
+    shutil.copyfile(wine.program(DRIVER), os.path.join(folder, name))
+    return os.path.join(folder, name)
 
 
 def record(path, wait_s=10.0):
@@ -192,10 +169,7 @@ def record(path, wait_s=10.0):
     while time.monotonic() < deadline:
         try:
             with open(path + ".txt", "rb") as f:
-                text = f.read().decode("utf-8", errors="replace")
-            if text.endswith("\n"):
-                return {k: unescape(v) for k, v in wine.key_values(text).items()}
+                return {k: unescape(v) for k, v in wine.key_values(f.read().decode("utf-8", "replace")).items()}
         except OSError:
-            pass
-        time.sleep(0.1)
+            time.sleep(0.1)
     return None
