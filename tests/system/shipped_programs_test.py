@@ -34,11 +34,16 @@ PROGRAMS = {"Tarvik.exe": ("TARVIK", "ミルタ スクリプト起動ランチ�
             "Vantro.exe": ("VANTRO", "ミルタ インターネット時刻補正")}
 
 
+def versions():
+    """NAME -> value of the set() lines of cmake/version.cmake."""
+    with open(os.path.join(os.environ["SUITE_SOURCE_DIR"], "cmake", "version.cmake"), encoding="utf-8") as f:
+        return dict(re.findall(r'^set\((SUITE_\w+|\w+_VERSION) "?([^")]*)"?\)', f.read(), re.M))
+
+
 def version_block(path):
     file_name = os.path.basename(path)
     name, description = PROGRAMS[file_name]
-    with open(os.path.join(os.environ["SUITE_SOURCE_DIR"], "cmake", "version.cmake"), encoding="utf-8") as f:
-        known = dict(re.findall(r'^set\((SUITE_\w+|\w+_VERSION) "?([^")]*)"?\)', f.read(), re.M))
+    known = versions()
     own, suite = known[name + "_VERSION"], known["SUITE_VERSION"]
     numbers = lambda version: ",".join(str(int(n)) for n in version.split(".")) + ",0,0"  # noqa: E731
     expected = {"FILEVERSION": numbers(own), "PRODUCTVERSION": numbers(suite),
