@@ -1,8 +1,4 @@
-"""Real peers for the system tests, one module per peer, each a context
-manager that starts its peer with a temporary configuration, waits (bounded)
-until it answers and stops it again. A peer that cannot be started raises
-PeerUnavailable: a skip (exit code 77) locally, a failure under CI (CI=true).
-"""
+"""Real peers for the system tests, one context manager each; a missing peer skips (77), under CI it fails."""
 
 import os
 
@@ -23,8 +19,7 @@ def unavailable(error):
 
 
 def run_checks(*checks):
-    """Runs the checks (callables returning lists of failure texts) in turn and
-    prints the failures; the exit code for ctest."""
+    """Runs the checks (callables returning lists of failure texts), prints the failures; the exit code."""
     failures = []
     try:
         for check in checks:

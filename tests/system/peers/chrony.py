@@ -1,5 +1,4 @@
-"""chronyd as an NTP server on a loopback address (chronyd -x never touches
-the system clock), optionally skewed with faketime; chronyd -Q as a client."""
+"""chronyd -x (never touching the clock) as a loopback NTP server, skewed by faketime; chronyd -Q as a client."""
 
 import os
 import re

@@ -1,6 +1,4 @@
-"""Free ports, and the daemon peers' common part: a temporary folder, an
-optional clock skew through faketime, a bounded start and a stop through the
-daemon's own pid file (under faketime the child of faketime)."""
+"""Free ports, and the daemon peers' common part: temporary folder, faketime skew, bounded start, pid-file stop."""
 
 import os
 import shutil
@@ -74,8 +72,7 @@ def find(name, package):
 
 
 class Daemon:
-    """Subclasses name the program, its package and pid file, write their
-    configuration in command() and say in ready() when they answer."""
+    """Subclasses name program, package and pid file, write their configuration in command(), answer ready()."""
     program = package = pid_file = None
 
     def __init__(self, address, skew=None):

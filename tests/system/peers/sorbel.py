@@ -38,10 +38,8 @@ def ask(port, data, address="127.0.0.1", timeout=0.5):
 
 
 class SorbelProbe:
-    """sorbel_probe.exe with settings {"NTPCONFIG": {...}, "SORBEL": {...}} as its
-    INI file. start() waits (bounded) until our own responder holds NTP_PORT and
-    answers, so that another server there fails the test; stop() stops it through
-    its stop file and returns its key=value output."""
+    """sorbel_probe.exe on an INI file of settings {section: {key: value}}; start() waits until our own
+    responder answers on NTP_PORT (another server there fails), stop() returns its key=value output."""
 
     def __init__(self, settings, seconds=60, broadcasts=0):
         self.settings = settings
