@@ -3,14 +3,13 @@
 import os
 import re
 import socket
-import struct
 import sys
 import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from peers import PeerUnavailable, chrony, ntpdig, run_checks, wine  # noqa: E402
+from peers import PeerUnavailable, chrony, ntpdig, run_checks, sorbel, wine  # noqa: E402
 
 ADDRESS, SILENT_ADDRESS = "127.0.0.2", "127.0.0.3"
 ALLOWANCE_MS = 1000
@@ -87,8 +86,7 @@ def check_server(skew):
 
 def reply(request, skew=9, **fields):
     """A good answer to request from a server skew s ahead (stratum 2); fields: oN=bytes put at offset N."""
-    t = time.time() + skew
-    stamp = struct.pack("!II", int(t) + 2208988800, int(t % 1 * (1 << 32)))
+    stamp = sorbel.ntp_stamp(time.time() + skew)
     data = bytearray(b"\x24\x02\x00\xec" + bytes(8) + socket.inet_aton("192.0.2.7") + stamp + request[40:48]
                      + stamp + stamp)
     for offset, value in fields.items():

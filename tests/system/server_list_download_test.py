@@ -5,6 +5,7 @@
 
 import http.server
 import os
+import pathlib
 import shutil
 import sys
 import tempfile
@@ -49,11 +50,10 @@ def run_case(name, base_url, expect_ok, protocol="ntp", served=LIST, first="Serv
     """One download into a data folder holding the settings and a previous list."""
     data = tempfile.mkdtemp(prefix="lists-")
     try:
-        with open(os.path.join(data, "ntp_config.txt"), "wb") as f:
-            f.write(b"# MULTI SECTION CSV FORMAT\r\n\r\n[ NTP CLIENT SETTING ]\r\nsProtocol,%s\r\n"
-                    b"sServerListUrl,%s\r\n" % (protocol.encode(), base_url.encode()))
-        with open(os.path.join(data, protocol + "_server.txt"), "wb") as f:
-            f.write(PREVIOUS)
+        pathlib.Path(data, "ntp_config.txt").write_bytes(b"# MULTI SECTION CSV FORMAT\r\n\r\n[ NTP CLIENT SETTING ]\r\n"
+                                                         b"sProtocol,%s\r\nsServerListUrl,%s\r\n"
+                                                         % (protocol.encode(), base_url.encode()))
+        pathlib.Path(data, protocol + "_server.txt").write_bytes(PREVIOUS)
         wanted = snapshot(data)
         folder = wine.windows_path(data) + "\\"
         done = wine.run(wine.program("tests/system/server_list_probe.exe"), folder, folder, "--timeout", 15000)

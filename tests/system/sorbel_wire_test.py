@@ -139,16 +139,13 @@ def stop_under_load():
             while not stop.is_set() and time.monotonic() < deadline:
                 s.sendto(sorbel.request(), (ADDRESS, port))
 
-    probe = sorbel.SorbelProbe({"NTPCONFIG": {"NTP_PORT": port}}).start()
-    sender = threading.Thread(target=flood)
-    sender.start()
-    try:
+    sender = threading.Thread(target=flood, daemon=True)  # bounded itself, should a failure leave it running
+    with sorbel.SorbelProbe({"NTPCONFIG": {"NTP_PORT": port}}) as probe:
+        sender.start()
         time.sleep(1.0)
         values = probe.stop()
-    finally:
-        stop.set()
-        sender.join(35)
-        probe.stop()
+    stop.set()
+    sender.join(35)
     stop_ms = int(values.get("stop_ms", "-1"))
     print("stop under load: %d ms" % stop_ms)
     if values.get("done") != "1" or not 0 <= stop_ms < 3000:

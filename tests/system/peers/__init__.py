@@ -2,30 +2,28 @@
 
 import os
 
-SKIP_EXIT_CODE = 77
-
 
 class PeerUnavailable(Exception):
     pass
 
 
-def unavailable(error):
-    """Prints why a peer is missing; the exit code for ctest."""
-    if os.environ.get("CI", "").lower() == "true":
-        print("FAIL: a peer is unavailable under CI: %s" % error)
-        return 1
-    print("SKIPPED: %s" % error)
-    return SKIP_EXIT_CODE
+class StartStop:
+    """A context manager over the peer's start() and stop()."""
+    def __enter__(self):
+        return self.start()
+
+    def __exit__(self, *exc):
+        self.stop()
 
 
 def run_checks(*checks):
     """Runs the checks (callables returning lists of failure texts), prints the failures; the exit code."""
-    failures = []
     try:
-        for check in checks:
-            failures += check()
+        failures = sum((check() for check in checks), [])
     except PeerUnavailable as e:
-        return unavailable(e)
+        under_ci = os.environ.get("CI", "").lower() == "true"
+        print(("FAIL: a peer is unavailable under CI: %s" if under_ci else "SKIPPED: %s") % e)
+        return 1 if under_ci else 77  # ctest's SKIP_RETURN_CODE
     for f in failures:
         print("FAIL: " + f)
     return 1 if failures else 0

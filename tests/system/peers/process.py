@@ -8,12 +8,12 @@ import subprocess
 import tempfile
 import time
 
-from . import PeerUnavailable
+from . import PeerUnavailable, StartStop
 
 
-def free_port(address):
-    """A TCP port the system has just handed out on address (the web peers' ports)."""
-    with socket.socket() as s:
+def free_port(address, kind=socket.SOCK_STREAM):
+    """A port (TCP unless kind says otherwise) the system has just handed out on address."""
+    with socket.socket(socket.AF_INET, kind) as s:
         s.bind((address, 0))
         return s.getsockname()[1]
 
@@ -71,7 +71,7 @@ def find(name, package):
     return path
 
 
-class Daemon:
+class Daemon(StartStop):
     """Subclasses name program, package and pid file, write their configuration in command(), answer ready()."""
     program = package = pid_file = None
 
@@ -117,17 +117,8 @@ class Daemon:
         if self.dir is not None:
             terminate(self.path(self.pid_file), timeout)
         reap(self.process, timeout)
-        self.process = None
         if self.output is not None:
             self.output.close()
-            self.output = None
         if self.dir is not None:
             shutil.rmtree(self.dir, ignore_errors=True)
-            self.dir = None
-
-    def __enter__(self):
-        return self.start()
-
-    def __exit__(self, *exc):
-        self.stop()
-        return False
+        self.dir = self.process = self.output = None
