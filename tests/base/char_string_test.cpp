@@ -1,5 +1,4 @@
-// The string class: copy-on-write (also for a string that reads itself), ranges,
-// searches and edits, the double-byte rules, the size limits; the string array.
+// Strings: copy-on-write (also reading themselves), ranges, searches, edits, double-byte rules, limits; arrays.
 #include "base/char_string.h"
 #include "base/mbcs.h"
 #include "base/memory_file.h"

@@ -1,6 +1,4 @@
-// The CSV rows; the document's byte-exact loads and saves, a save that replaces
-// the file in one step, the lookups the settings use. (Records over lines, open
-// quotes and long lines: the round-trip tests.)
+// CSV rows; byte-exact loads and saves replacing the file in one step; lookups. (More: the round-trip tests.)
 #include "base/csv_editer.h"
 #include "base/csv_section.h"
 #include "client/temp_folder.h"
@@ -35,8 +33,7 @@ TEST(CsvRow, FormatAndSplit) {
 }
 
 TEST(CsvEditer, LoadAndSaveAreByteExactAndReplaceTheFileInOneStep) {
-  // Shift-JIS text with 0x5C trail bytes (表 95 5C, ソ 83 5C), quotes, a
-  // record over two lines, comments, empty lines and a foreign section.
+  // Trail bytes 5C (表, ソ), quotes, a record over two lines, comments, empty lines, a foreign section.
   const std::string document =
       "# MULTI SECTION CSV FORMAT\r\n# 表示の設定\r\n\r\n[ 設定 ]\r\nname,\"a b\",表示\r\n"
       "quote,\"say \"\"hi\"\"\",x\r\nmulti,\"line1\r\nline2 ソ\",end\r\n\r\n[ foreign ]\r\nanything, goes,,\r\n[S]\r\n\r\n";
@@ -53,8 +50,7 @@ TEST(CsvEditer, LoadAndSaveAreByteExactAndReplaceTheFileInOneStep) {
   ASSERT_TRUE(doc.Save(copy.c_str()));
   EXPECT_TRUE(document == folder.Get("表.csv"));
 
-  // While another program holds the file open, the new content cannot take
-  // its place: the save fails, the old file stays whole, no temporary file stays.
+  // While another program holds the file open, the save fails and leaves the old file whole.
   CCSVEditer small;
   EXPECT_TRUE(small.SetRowV(1, "newer"));
   HANDLE hHold = CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);

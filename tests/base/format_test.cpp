@@ -1,5 +1,4 @@
-// Format hands the conversions to the system runtime; here what it adds: unknown
-// letters reported to the debugger, its buffer's growth, the size limit.
+// What Format adds to the runtime's conversions: unknown letters reported to the debugger, growth, the limit.
 #include <limits.h>
 #include <stdarg.h>
 #include <stdio.h>
@@ -18,8 +17,7 @@ LONG CALLBACK CatchDebugText(EXCEPTION_POINTERS* pInfo) {
   return EXCEPTION_CONTINUE_EXECUTION;
 }
 
-// Formats without the compiler's checks (unknown letters may be tried) and
-// expects the runtime's text. -1 when refused, else the debug texts it caused.
+// Formats unchecked by the compiler, expecting the runtime's text; -1 when refused, else the debug texts caused.
 int Format(CCharString& s, const char* pszFormat, ...) {
   static std::vector<char> expected(300000);
   g_debugTexts.clear();

@@ -1,5 +1,4 @@
-// Nothing written is read back changed, and nothing a load did not read (after
-// an over-long line, a full document or an open quote) is lost by a save.
+// Nothing written reads back changed; what a load did not read (long line, full, open quote) a save keeps.
 #include "base/csv_section.h"
 #include "client/temp_folder.h"
 #include "support/csv_round_trip.h"

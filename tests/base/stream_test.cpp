@@ -1,6 +1,4 @@
-// Line reading with its limit, the cache reader's refills (one per read, so a
-// socket is never waited on twice) and writing all. (Reading into a buffer and
-// from files: the launcher's malformed scripts and the CSV loads.)
+// Line reading with its limit, cache refills (one per read: a socket is never waited on twice), writing all.
 #include "base/cache_reader.h"
 #include "base/stream_writer.h"
 #include "support/suite.h"

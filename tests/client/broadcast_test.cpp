@@ -1,5 +1,4 @@
-// Broadcast reception on loopback ports: what it judges, its port probe, and
-// its stop races (the worker hand-over it shares with the server engine).
+// Broadcast reception on loopback: what it judges, its port probe, its stop races (hand-over shared with the server).
 #include <random>
 
 #include "client_app_support.h"
@@ -25,12 +24,6 @@ BOOL PortFree(WORD port) {
   return s.Create(SOCK_DGRAM) && s.Bind(port, 0);
 }
 
-WORD FreePort() {
-  CUDPSocket s;
-  s.Open(0, LoopbackAddress());
-  return static_cast<WORD>(LocalPort(s));
-}
-
 // A broadcast (version 4, stratum 2 unless given) sent at the UTC time of clock plus aheadMs.
 NTP_PACKET Broadcast(LONG aheadMs, CClock* clock = GetWin32Clock(), DWORD header = 0x250206EC) {
   NTP_PACKET p;
@@ -43,8 +36,7 @@ NTP_PACKET Broadcast(LONG aheadMs, CClock* clock = GetWin32Clock(), DWORD header
   return p;
 }
 
-// A reception whose listener posts to a message-only window; Pump hands the
-// notices to the reception, as the main window does.
+// A reception posting to a message-only window; Pump hands the notices to it, as the main window does.
 struct CReceptionFixture {
   CReceptionFixture() : correction(&host), reception(&settings, &correction, &prompt, hWnd) {
     settings.bBroadcastRecv = 1;
@@ -53,20 +45,19 @@ struct CReceptionFixture {
   ~CReceptionFixture() { DestroyWindow(hWnd); }
   // Starts listening on a free port and waits until the listener holds it.
   WORD Listen() {
-    WORD port = settings.nBroadcastRecvPortNo = FreePort();
+    WORD port = settings.nBroadcastRecvPortNo = FreeUdpPort();
     return reception.EnableBroadcastRecv(TRUE) && WaitUntil([port] { return !PortFree(port); }, 5000) ? port : 0;
   }
   // Handles notices until n have come or limitMs real ms have passed.
   size_t Pump(size_t n, DWORD limitMs = 5000) {
     MSG msg;
-    for (DWORD start = GetWin32Clock()->GetTickCount(); senders.size() < n && RealMsSince(start) < limitMs;) {
-      if (!PeekMessageA(&msg, hWnd, WM_NTP_BROADCAST, WM_NTP_BROADCAST, PM_REMOVE)) {
-        GetWin32Clock()->Sleep(10);
-        continue;
+    WaitUntil([&] {
+      while (senders.size() < n && PeekMessageA(&msg, hWnd, WM_NTP_BROADCAST, WM_NTP_BROADCAST, PM_REMOVE)) {
+        senders.push_back(std::to_string(msg.wParam) + ":" + std::to_string(msg.lParam));
+        reception.OnNtpBroadcast(msg.wParam, msg.lParam);
       }
-      senders.push_back(std::to_string(msg.wParam) + ":" + std::to_string(msg.lParam));
-      reception.OnNtpBroadcast(msg.wParam, msg.lParam);
-    }
+      return senders.size() >= n;
+    }, limitMs);
     return senders.size();
   }
   bool Has(const char* part) const { return host.Last().line.find(part) != std::string::npos; }
@@ -87,12 +78,8 @@ TEST(BroadcastReception, AcceptsOnlyMode5MessagesAndJudgesThemOnArrival) {
   WORD port = f.Listen();
   ASSERT_NE(0, port);
   CSNTP sender;
-  // A client request and a server reply are not announced.
-  NTP_PACKET msg = Broadcast(0);
-  for (DWORD header : {0x230206ECu, 0x240206ECu}) {
-    msg.SetHeader(header);
-    ASSERT_TRUE(sender.Send(msg, LoopbackAddress(), port));
-  }
+  for (DWORD header : {0x230206ECu, 0x240206ECu})  // a client request and a server reply are not announced
+    ASSERT_TRUE(sender.Send(Broadcast(0, GetWin32Clock(), header), LoopbackAddress(), port));
   // The server 1.5 s ahead: the local clock is behind and is stepped.
   NTP_PACKET ahead = Broadcast(1500);
   sender.pSocket->SendTo(&ahead, 48, port, LoopbackAddress());
@@ -116,8 +103,7 @@ TEST(BroadcastReception, AcceptsOnlyMode5MessagesAndJudgesThemOnArrival) {
   EXPECT_EQ(2u, f.host.entries.size());
 }
 
-// What a reply may not be (leap indicator 3, stratum 0, no time) the NTP
-// system test shows; a broadcast of such a server leaves a hold-back under way.
+// Bad replies: the NTP system test; a broadcast of an unsynchronised server leaves a hold-back under way.
 TEST(BroadcastReception, ABroadcastOfAnUnsynchronisedServerLeavesTheClockAndTheHoldBack) {
   CManualClock clock(MakeSystemTime(2024, 5, 1, 9));
   CClockInstaller installer(&clock);
@@ -133,8 +119,7 @@ TEST(BroadcastReception, ABroadcastOfAnUnsynchronisedServerLeavesTheClockAndTheH
   EXPECT_EQ(800, correction.nSlewMSec);
 }
 
-// The probe itself is the server engine's too (its test has every path);
-// here the reception's own texts and what a refusal does to bBroadcastRecv.
+// The probe is the server engine's (tested there); here the reception's texts and a refusal's bBroadcastRecv.
 TEST(BroadcastReception, ATakenPort123AsksToStopTheTimeService) {
   CUDPSocket holder;
   ASSERT_TRUE(holder.Open(123, DWORD{0})) << "port 123 is taken by another program";
@@ -150,16 +135,14 @@ TEST(BroadcastReception, ATakenPort123AsksToStopTheTimeService) {
   EXPECT_EQ(0, f.settings.bBroadcastRecv);
 }
 
-// Owners switch the listener off at random moments while broadcasts keep
-// arriving: while it binds, while it delivers, while it gives up on a taken
-// port and lets go by itself. Every listener is freed exactly once, none
-// delivers into an owner that has switched it off, and no stop hangs.
+// Owners switch the listener off while broadcasts arrive: while it binds, delivers, or gives up on a taken port.
+// Every listener is freed exactly once, none delivers into an owner that switched it off, no stop hangs.
 TEST(BroadcastReception, StopRacesNeitherLeakNorTouchTheOwnerAfterwards) {
   const int kCycles = 400;
   CRecordingHost host;
   CTimeCorrection correction(&host);
   CClientSettings settings;
-  WORD port = FreePort();
+  WORD port = FreeUdpPort();
   CUDPSocket holder;
   ASSERT_TRUE(holder.Open(0, DWORD{0}));
   const WORD taken = static_cast<WORD>(LocalPort(holder));

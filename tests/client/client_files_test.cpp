@@ -38,14 +38,12 @@ TEST(ClientConfig, LoadRulesAndTheFirstSaveFromAProgramFolderCopy) {
   module.Put("ntp_server.org", "a,h1\r\nb,h2\r\nc,h3\r\n");
   CClientConfig config(data.Path().c_str(), module.Path().c_str(), &prompt);
   ASSERT_EQ(1, config.LoadConfig());
-  // No range test before the panel is read; letters read as 0; an empty value keeps the
-  // initial one; "http" only, exactly; entry 7 of three: the first.
+  // No range test before the panel; letters read 0; empty keeps the initial; "http" exactly; entry 7 of 3: first.
   EXPECT_EQ("5 0 200 1 0 0 1 0 4464 1 1 0|ab|a (h1);b (h2);c (h3);sel=0", Record(config));
   EXPECT_EQ(Texts{"HTTPプロキシの設定値が無効です。|0"}, prompt.texts);
   config.GetServerList()->SetSelection(2);
   ASSERT_EQ(1, config.SaveConfig());
-  // A new file: title, section, every key in order; nothing of the copy's
-  // foreign rows, since the data folder held no document to edit.
+  // A new file: title, section, every key in order; no foreign rows of the copy (no document to edit).
   EXPECT_EQ(std::string(kHeader) +
                 "nCheckSpan,5\r\nnTimeout,0\r\nnAllowance,200\r\nnSelectServerNo,2\r\nbAutoExec,1\r\n"
                 "bSaveLog,0\r\nbTackTray,0\r\nbRotateServer,1\r\nbFirstExec,0\r\nbUseHttpProxy,0\r\n"
@@ -58,8 +56,7 @@ TEST(ClientConfig, LoadRulesAndTheFirstSaveFromAProgramFolderCopy) {
 
 TEST(ClientConfig, ASaveEditsTheLoadedDocumentAndKeepsWhatTheLoadDidNotRead) {
   CTempFolder data;
-  // Shift-JIS with 0x5C trail bytes (表 95 5C, ソ 83 5C), quotes, a record
-  // over two lines; after a line too long to read, what the load never saw.
+  // Trail bytes 5C (表, ソ), quotes, a record over two lines; after a line too long to read, what the load never saw.
   const std::string kept = "# MULTI SECTION CSV FORMAT\r\n# 表示の設定\r\n\r\n[ OTHER ]\r\nname,\"a b\",表示\r\n"
                            "quote,\"say \"\"hi\"\"\",x\r\nmulti,\"line1\r\nline2 ソ\",end\r\n\r\n"
                            "[ NTP CLIENT SETTING ]\r\nsForeign,keep me\r\nsProtocol,http\r\n"
@@ -74,8 +71,7 @@ TEST(ClientConfig, ASaveEditsTheLoadedDocumentAndKeepsWhatTheLoadDidNotRead) {
   EXPECT_EQ("5 600 200 0 0 0 1 0 123 1 2 1|proxy host:8080|a (h1);sel=0", Record(config));  // not bSaveLog
   config.GetServerList()->AddItem(new NTP_SERVER_INFO("", "c", "h3"));
   config.SaveConfig();
-  // The rows of other keys and sections stay where they were; new keys go
-  // to the section's end, before the rest; the list keeps its rest too.
+  // Other keys and sections stay; new keys go to the section's end, before the rest; the list keeps its rest too.
   const std::string saved = kept + "nCheckSpan,5\r\nnTimeout,600\r\nnAllowance,200\r\nnSelectServerNo,0\r\nbAutoExec,0\r\n"
                                    "bSaveLog,0\r\nbTackTray,0\r\nbRotateServer,1\r\nbFirstExec,0\r\nbBroadcastRecv,0\r\n"
                                    "nBroadcastRecvPortNo,123\r\n" + rest;
@@ -91,8 +87,7 @@ TEST(ServerList, RowsFallbacksAndWriting) {
   CTempFolder data, module;
   CClientConfig config(data.Path().c_str(), module.Path().c_str(), nullptr);
   CServerList* list = config.GetServerList();
-  // Comments (a quoted "#" name is an entry), empty lines and one-field rows
-  // give no entry; a third field is ignored.
+  // Comments (a quoted "#" name is an entry), empty lines and one-field rows give none; a third field is ignored.
   data.Put("ntp_server.txt", "# comment,x\r\n\r\nsolo\r\n\"NICT 日本\",ntp.nict.jp,extra\n#x,y\r\n\"#q\",h\r\n");
   config.LoadServerList(TRUE);
   EXPECT_EQ("NICT 日本 (ntp.nict.jp);#q (h);sel=0", Shown(config));
@@ -100,8 +95,7 @@ TEST(ServerList, RowsFallbacksAndWriting) {
   list->DeleteItem(0);  // the selection follows its entry
   EXPECT_EQ(0, list->GetSelection());
 
-  // An empty list file in the data folder counts as read: the program
-  // folder's list is not tried, the factory list is, data folder first.
+  // An empty list file in the data folder counts as read; then the factory lists, the data folder's first.
   data.Put("ntp_server.txt", "");
   module.Put("ntp_server.txt", "module,m.example\r\n");
   data.Put("ntp_server.org", "data factory,d.example\r\n");
@@ -124,9 +118,8 @@ TEST(ServerList, RowsFallbacksAndWriting) {
 }
 
 TEST(ClientConfig, EverySettingAndTypedTextReadsBackEqual) {
-  // Blanks, commas, quotes, a leading "#", trail bytes "\" and "|", a
-  // double-byte character at the length limit and the longest row a list
-  // can have (every byte a quote, doubled when written), as names and hosts.
+  // As names and hosts: blanks, commas, quotes, "#", trail bytes "\" and "|", a double-byte character at the
+  // limit and the longest row a list can have (every byte a quote, doubled when written).
   const std::vector<std::string> texts = {"a b", "x,y", "say \"hi\"", "#1 primary", "#", "表示|ソ\\ポ", "a\tb",
                                           std::string(kMaxEntryTextBytes - 2, 'x') + "表",
                                           std::string(kMaxEntryTextBytes, '"')};
@@ -156,8 +149,7 @@ TEST(ClientConfig, EverySettingAndTypedTextReadsBackEqual) {
                CleanEntryText((std::string(kMaxEntryTextBytes - 1, 'x') + "表").c_str()));
 }
 
-// At most 201 entries, counters of every run; the file written only while
-// bSaveLog is on; a data folder that cannot hold it still keeps the entries.
+// At most 201 entries, counts of every run; the file only while bSaveLog is on; no folder still keeps the entries.
 TEST(ActionLog, TheEntryLimitCountersAndTheLogFile) {
   CTempFolder folder;
   folder.Put("ntpaccess.log", "earlier\r\n");

@@ -1,5 +1,5 @@
-// The process utilities against a fake system (RunAndWait: the server engine's
-// port test). Shell calls read "verb|file|parameters|directory|show|mask" (64: wait).
+// Process utilities on a fake system (RunAndWait: the server engine's port test).
+// Shell calls read "verb|file|parameters|directory|show|mask" (64: wait).
 #include "client/app_folders.h"
 #include "client/sys/command_line.h"
 #include "client/sys/elevation_notice.h"
@@ -59,8 +59,7 @@ TEST(Rights, OnlyALimitedTokenOnVistaIsLimitedAndAFailedCallCountsAsNotLimited) 
   fake.bFailTokenInfo = TRUE;
   EXPECT_TRUE(IsFullRightsProcess());
   ASSERT_EQ(1u, fake.boxes.size());
-  EXPECT_EQ("LastError=1314|GetTokenInformation|0", fake.boxes[0].text + "|" + fake.boxes[0].caption + "|" +
-                                                        std::to_string(fake.boxes[0].type));
+  EXPECT_EQ("LastError=1314|GetTokenInformation|0", fake.boxes[0].Text());
   fake.bFailTokenInfo = FALSE;
   EXPECT_TRUE(IsFullRightsProcess());  // kept
   delete new CFakeSystemApi;  // installed and removed again: computed anew
@@ -121,9 +120,8 @@ TEST(ProcessUtilities, FolderPathsAndTheDataFolder) {
 }
 
 TEST(ProcessUtilities, CommandLineTokens) {
-  // Tabs do not separate; a quote inside is a character; unbalanced, to the
-  // end; an empty quoted token; blanks after the quote skipped; a lone quote
-  // at the end. 表 = 95 5C, ソ = 83 5C; a lead byte takes whatever follows.
+  // Tabs do not separate; a quote inside is a character; unbalanced to the end; an empty token; blanks after
+  // the quote skipped; a lone quote at the end. 表 = 95 5C, ソ = 83 5C; a lead byte takes whatever follows.
   const char* cases[][2] = {{"a  \"b c\"d e", "a|b c|d|e|"}, {"    ", ""}, {" a\tb ", "a\tb|"},
                             {"ab\"c d", "ab\"c|d|"}, {"\"abc def", "abc def|"}, {"\"\" \" a b\" x", "|a b|x|"},
                             {"a \"", "a|"}, {"表示\\ソフト.exe \"表 ソ\" \x81 b c", "表示\\ソフト.exe|表 ソ|\x81 b|c|"}};

@@ -1,6 +1,5 @@
 #pragma once
-// A fresh folder under the temporary folder, removed with its contents at the
-// end of the test; the current directory is put back as it was.
+// A fresh temporary folder, removed with its contents at the end; the current directory is put back.
 #include <windows.h>
 
 #include <shellapi.h>

@@ -1,6 +1,4 @@
-// HTTP pieces, and correction runs against a scripted server on 127.0.0.1 that
-// moves a manual clock, so nothing really waits. (Real servers and a proxy:
-// http_correction_test.)
+// HTTP pieces; correction runs against a scripted loopback server on a manual clock (real: http_correction_test).
 #include "core/http_date.h"
 #include "core/http_socket.h"
 #include "core/time_correction.h"
@@ -19,8 +17,7 @@ std::string Response(const char* status = "200 OK", const char* date = kDate) {
   return std::string("HTTP/1.1 ") + status + "\r\nServer: test\r\n" + date + "\r\n";
 }
 
-// One response: the virtual ms it takes, the offset (local minus server) the
-// sample is to show, the bytes, and whether the connection then stays silent.
+// One response: its virtual ms, the sample's offset (local minus server), the bytes, whether it then stays silent.
 struct Answer {
   DWORD takesMs;
   LONG offset;
@@ -28,8 +25,7 @@ struct Answer {
   bool hold = false;
 };
 
-// Serves one connection per answer, in order, taking each request up to its
-// empty line; with a manual clock it moves that clock for each answer.
+// Serves one connection per answer in order, reading each request to its empty line, moving a manual clock.
 class CScriptedWeb {
  public:
   explicit CScriptedWeb(std::vector<Answer> answers, CManualClock* clock = nullptr) {
@@ -152,8 +148,7 @@ TEST(HttpTimeRun, TenTimesTheLimitAndSamplesThatGiveNoTime) {
     EXPECT_FALSE(r.Check(6000, 0, TRUE));
     EXPECT_EQ(" 2024/05/01 12:01:00.000 ： 失敗　( " + r.Url() + " ) 返答待機タイムアウト[60000 ms]", r.Line());
   }
-  // A second sample that times out: allowance 0 steps to the first sample's
-  // estimate (5 s behind), carried over the pause (400 ms) and the failed request.
+  // A second sample timing out: allowance 0 steps to the first's estimate (5 s behind) plus 400 ms pause and 60 s.
   HttpRun late({{100, -5000, Response()}, {60000, kAnyOffset, Response()}});
   EXPECT_TRUE(late.Check(6000, 0, TRUE));
   EXPECT_TRUE(Contains(late.Line(), " 2024/01/01 09:01:00.950 ： 補正　( " + late.Url() + " ) 返答待機タイムアウト[60000 ms]"))
@@ -202,21 +197,17 @@ TEST(HttpDate, TheThreeFormsReadAndNothingElse) {
 }
 
 TEST(Http, UrlPartsAndProxyTexts) {
-  EXPECT_EQ("http|example.test|8080|/a/b|x=1", Parts("http://example.test:8080/a/b?x=1"));
-  EXPECT_EQ("http|example.test|80|-|-", Parts("http://example.test"));
-  EXPECT_EQ("-|-|80|/local|y", Parts("/local?y"));
-  EXPECT_EQ("-|-|80|?x|-", Parts("?x"));                 // a '?' in first place starts no query
-  EXPECT_EQ("http|h?x|81|-|-", Parts("http://h?x:81"));  // without a path the '?' stays in the host
-  EXPECT_EQ("|h|80|/|", Parts("://h/?"));
-  EXPECT_EQ("none", Parts(""));
-  EXPECT_EQ("none", Parts(nullptr));
+  const char* urls[][2] = {{"http://example.test:8080/a/b?x=1", "http|example.test|8080|/a/b|x=1"},
+                           {"http://example.test", "http|example.test|80|-|-"}, {"/local?y", "-|-|80|/local|y"},
+                           {"?x", "-|-|80|?x|-"},                  // a '?' in first place starts no query
+                           {"http://h?x:81", "http|h?x|81|-|-"},  // without a path the '?' stays in the host
+                           {"://h/?", "|h|80|/|"}, {"", "none"}, {nullptr, "none"}};
+  for (auto& u : urls) EXPECT_EQ(u[1], Parts(u[0])) << (u[0] ? u[0] : "null");
   EXPECT_TRUE(IsNumberText(" +-12") && IsNumberText(""));
   EXPECT_FALSE(IsNumberText("1 2"));
-  EXPECT_EQ("proxy:80", Proxy("proxy"));
-  EXPECT_EQ("proxy:80", Proxy("proxy:abc"));
-  EXPECT_EQ("proxy:0", Proxy("proxy:"));
-  EXPECT_EQ("http=host:80", Proxy("http=host:8080;https=host:8443"));
-  EXPECT_EQ("none", Proxy(nullptr));
+  const char* proxies[][2] = {{"proxy", "proxy:80"}, {"proxy:abc", "proxy:80"}, {"proxy:", "proxy:0"},
+                              {"http=host:8080;https=host:8443", "http=host:80"}, {nullptr, "none"}};
+  for (auto& p : proxies) EXPECT_EQ(p[1], Proxy(p[0])) << p[1];
 }
 
 TEST(Http, HeaderLookupContinuationAndWriting) {
@@ -289,8 +280,7 @@ TEST(Http, WaitsAndConnectsAreBounded) {
     EXPECT_EQ(0, s.ReadResponse());  // at once: the bound has passed
     EXPECT_TRUE(s.HasTimedOut());
   }
-  // A listener whose queue is full drops further connection requests, so a
-  // connect to it waits until the bound.
+  // A listener whose queue is full drops further connection requests: a connect waits until the bound.
   CTCPSocket listener;
   ASSERT_TRUE(listener.Create(SOCK_STREAM) && listener.Bind(0, LoopbackAddress()));
   listen(listener.hSocket, 0);

@@ -5,9 +5,8 @@
 #include <sddl.h>  // after windows.h
 
 namespace {
-// The user's Internet Settings key of the suite's own Wine prefix; the key's
-// access list is put back and the proxy values removed at the end through
-// the full-access handle, which keeps its rights whatever the list says meanwhile.
+// The user's Internet Settings key; its access list is put back and the proxy values removed at the end
+// through the full-access handle, which keeps its rights whatever the list says meanwhile.
 class SettingsKey {
  public:
   SettingsKey() {
@@ -60,8 +59,7 @@ TEST(IEProxy, ReadsTheUserSettingsAndNeedsAWritableKey) {
   RegDeleteValueA(key.hKey, "ProxyServer");
   EXPECT_FALSE(GetIEProxy(s));
   EXPECT_STREQ("", s);
-  // Readable but not writable: the full-access open fails. (Wine enforces
-  // registry access lists, so this is the real refusal.)
+  // Readable but not writable: the full-access open fails (Wine enforces registry access lists).
   key.Text("ProxyServer", "proxy.test:8080");
   ASSERT_TRUE(key.OnlyReadable());
   HKEY hRead = nullptr;  // reading alone is still allowed

@@ -33,7 +33,7 @@ NTP_PACKET Reply(DWORD origSec, DWORD origFrac, DWORD transSec, DWORD transFrac)
   return p;
 }
 
-std::string RefId(NTP_PACKET p, DWORD header, const char (&bytes)[5]) {
+std::string RefId(NTP_PACKET p, DWORD header, const char* bytes) {
   p.SetHeader(header);
   std::memcpy(p.abReferenceId, bytes, 4);
   char text[kNtpRefIdTextSize];
@@ -49,10 +49,8 @@ TEST(NtpPacket, RequestBytesAndOnlyWholeMessagesSent) {
   NTP_PACKET p;
   std::memset(&p, 0xAA, sizeof(p));
   p.InitRequest();
-  BYTE expected[48] = {0x23};
-  const BYTE transmit[8] = {0xE3, 0x98, 0xE4, 0x80, 0x7F, 0xFF, 0xFF, 0xFF};
-  std::memcpy(expected + 40, transmit, 8);
-  EXPECT_EQ(0, std::memcmp(expected, p.GetBytes(), 48));
+  EXPECT_EQ(std::string("\x23") + std::string(39, '\0') + "\xE3\x98\xE4\x80\x7F\xFF\xFF\xFF",
+            std::string(reinterpret_cast<const char*>(p.GetBytes()), 48));
   EXPECT_EQ(48, p.nLength);
 
   // A length other than 48 would read past the message: nothing is sent.
@@ -101,13 +99,13 @@ TEST(NtpPacket, ServerDescriptionFields) {
   p.dwRootDelay = 0xFFFFFFFF;
   EXPECT_EQ(65536000u, p.GetRootDelayMs());  // a fraction of 65535 is a full second
   // Text up to stratum 1 (and for negative strata), an address above.
-  EXPECT_EQ("GPS", RefId(p, 0x24010000, "GPS\0"));
-  EXPECT_EQ("GPS", RefId(p, 0x24000000, "GPS\0"));
-  EXPECT_EQ("GPS", RefId(p, 0x24C80000, "GPS\0"));
-  EXPECT_EQ("71.80.83.0", RefId(p, 0x24020000, "GPS\0"));
-  EXPECT_EQ("LOCL", RefId(p, 0x24010000, "LOCL"));
-  EXPECT_EQ("", RefId(p, 0x24010000, "\0XYZ"));
-  EXPECT_EQ("255.255.255.255", RefId(p, 0x24030000, "\xFF\xFF\xFF\xFF"));
+  const struct {
+    DWORD header;
+    const char *bytes, *text;
+  } refIds[] = {{0x24010000, "GPS\0", "GPS"}, {0x24000000, "GPS\0", "GPS"}, {0x24C80000, "GPS\0", "GPS"},
+                {0x24020000, "GPS\0", "71.80.83.0"}, {0x24010000, "LOCL", "LOCL"}, {0x24010000, "\0XYZ", ""},
+                {0x24030000, "\xFF\xFF\xFF\xFF", "255.255.255.255"}};
+  for (const auto& r : refIds) EXPECT_EQ(r.text, RefId(p, r.header, r.bytes)) << std::hex << r.header;
   p.SetHeader(0x24030000);
   std::memset(p.abReferenceId, 0xFF, 4);
   char small[5];  // small buffers get the text cut short; unusable ones -1

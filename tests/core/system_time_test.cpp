@@ -1,11 +1,9 @@
 #include "support/suite.h"
 
 namespace {
-BOOL AllFieldsFFFF(const SYSTEMTIME& st) {
-  const WORD* w = &st.wYear;
-  for (int i = 0; i < 8; ++i)
-    if (w[i] != 0xFFFF) return FALSE;
-  return TRUE;
+bool AllFieldsFFFF(const SYSTEMTIME& st) {
+  const SYSTEMTIME ff = {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+  return memcmp(&st, &ff, sizeof(st)) == 0;
 }
 
 CSystemTime Local(WORD y, WORD mo, WORD d, WORD h = 0, WORD mi = 0, WORD s = 0, WORD ms = 0) {

@@ -1,14 +1,11 @@
-// The judgement of an NTP answer (step, hold back or leave) and its result
-// line. (The system test runs the queries against chronyd and against a
-// server of its own that answers badly, late or not at all.)
+// The judgement of an NTP answer (step, hold back or leave) and its line. (Queries: ntp_correction_test.)
 #include "core/time_correction.h"
 #include "support/recording_host.h"
 #include "support/suite.h"
 
 namespace {
 
-// The local clock reads 09:00:00.000 (JST) when a reply arrives 31 ms after
-// the request; the server is skewMs ahead of the local clock.
+// The local clock reads 09:00:00.000 (JST) when a reply arrives 31 ms after the request from a server skewMs ahead.
 struct Judged {
   CRecordingHost host;
   CTimeCorrection run{&host};

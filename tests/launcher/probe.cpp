@@ -1,6 +1,5 @@
-// The launcher system test's program: sleeps TARVIK_PROBE_SLEEP ms, then
-// appends to the file TARVIK_PROBE_LOG one record of its start and end tick
-// counts, current directory and raw command line (tab-separated, ANSI).
+// The launcher system test's program: sleeps TARVIK_PROBE_SLEEP ms, then appends to TARVIK_PROBE_LOG its start
+// and end ticks, current directory and raw command line (tab-separated, ANSI).
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>

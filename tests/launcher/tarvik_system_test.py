@@ -1,15 +1,12 @@
-"""Tarvik.exe under Wine, installed with copies of probe.exe and started from
-another folder with relative script names. The probes' records show the order
-of the starts, that each program ended before the next began, its parameters
-exactly as received and its folder. Names with 表 (95 5C) and ソ (83 5C) are
-UTF-8 for Linux (Wine maps them) and Shift-JIS in the scripts."""
+"""Tarvik.exe under Wine starting copies of probe.exe, which record order, overlap, parameters and folder.
+Names with 表 (95 5C) and ソ (83 5C) are UTF-8 for Linux (Wine maps them) and Shift-JIS in the scripts."""
 import os
 import shutil
 import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "system"))
-from peers import wine  # noqa: E402
+from peers import run_checks, wine  # noqa: E402
 
 
 def parameters(command_line):
@@ -31,7 +28,7 @@ def run_tarvik(tarvik, args, cwd, record, sleep_ms, expected):
     return []
 
 
-def main():
+def check_scripts():
     with tempfile.TemporaryDirectory(prefix="tarvik_") as root:
         inst, caller, record = os.path.join(root, "inst"), os.path.join(root, "caller"), os.path.join(root, "rec")
         for folder in (inst + "/with blank", inst + "/sub", inst + "/表示", caller):
@@ -61,12 +58,12 @@ def main():
                 f.write(text.encode("cp932"))
         failures = run_tarvik(tarvik, ["a.txt", "missing.txt", "b.txt", "表示\\ソ.txt"], caller, record, 300, [
             (I, "a1"), (I, "not-a-comment"), (I + "\\with blank", '-q "file name.txt"'), (I, ""),
-            (I + "\\sub", " two  blanks "), (I, "a-last"),            (I, "b1"), (I + "\\表示", '表 "ソ ソ"'), (I, ""), (I, "sjis-script")])
+            (I + "\\sub", " two  blanks "), (I, "a-last"), (I, "b1"), (I + "\\表示", '表 "ソ ソ"'), (I, ""),
+            (I, "sjis-script")])
         # Wine's token is elevated: "/ADMIN" runs the scripts here; "/admin" later is a name.
         failures += run_tarvik(tarvik, ["/ADMIN", "c.txt", "/admin", "c.txt"], caller, record, 0, [(I, "c1")] * 2)
-    print("".join("FAIL: %s\n" % text for text in failures))
-    return 1 if failures else 0
+    return failures
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_checks(check_scripts))

@@ -1,5 +1,4 @@
-// The launcher against the fake system (the system test runs real scripts
-// under Wine, whose token is elevated). Shell calls read
+// The launcher on the fake system (real scripts: the system test). Shell calls read
 // "verb|file|parameters|directory|show|mask" (64: wait; 1088: wait, no error box).
 #include "client/temp_folder.h"
 #include "launcher/relaunch.h"
@@ -30,7 +29,7 @@ TEST(Tarvik, ALimitedTokenRestartsElevatedAndWaitsAndFailedCallsShowApiErrorFals
     EXPECT_EQ(!bToken, RelaunchElevated("/admin s.txt", SW_SHOW));
     ASSERT_EQ(1u, api.boxes.size());
     EXPECT_EQ(bToken ? "OpenProcessToken|API Error FALSE|0" : "GetCurrentDirectory|API Error FALSE|0",
-              api.boxes[0].text + "|" + api.boxes[0].caption + "|" + std::to_string(api.boxes[0].type));
+              api.boxes[0].Text());
     EXPECT_EQ(bToken ? "" : "runas|C:\\suite\\Program.exe|/admin s.txt||5|64",
               api.shellCalls.empty() ? "" : api.shellCalls[0].Text());
   }

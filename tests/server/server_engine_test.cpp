@@ -9,8 +9,7 @@
 namespace {
 auto* const kWinsock = ::testing::AddGlobalTestEnvironment(new CWinsockEnvironment);
 
-// Boxes go to the installed system interface, so CFakeSystemApi records and
-// answers them like the controller window's.
+// Boxes go to the installed system interface, so CFakeSystemApi records and answers them.
 class CTestPrompt : public CServerPrompt {
  public:
   int MessageBox(const char* text, UINT type) override {
@@ -44,17 +43,10 @@ struct TestSettings {
   }
 };
 
-int FreeUdpPort() {
-  CUDPSocket s;
-  return s.Open(0, static_cast<DWORD>(INADDR_ANY)) ? LocalPort(s) : 0;
-}
-
 std::string Bytes(const void* p, int n) { return std::string(static_cast<const char*>(p), n); }
 }  // namespace
 
-// The wire fields of replies and broadcasts are decoded by tshark and ntpdig
-// in the system tests; here the reference identifier and precision of strata
-// those do not show.
+// Wire fields are decoded by tshark and ntpdig in the system tests; here refid and precision of other strata.
 TEST(ServerPacket, FieldsFollowStratumAndReferenceId) {
   TestSettings t;
   CSNTP sender;
@@ -96,10 +88,8 @@ const char kTakenNotice[] =
     "(利用するにはアプリを停止させてください)";
 }  // namespace
 
-// The port probe, shared with the client's broadcast reception: the question
-// about the Windows Time service, the elevation notice, "net stop w32time",
-// service mode and Windows 9x. (A refused question, "/service" without boxes
-// and a taken port other than 123: sorbel_program_test.)
+// The port probe shared with the broadcast reception: the w32time question, elevation notice, "net stop w32time",
+// service mode, Windows 9x. (Refused question, "/service" without boxes, other ports: sorbel_program_test.)
 TEST(ServerEngine, PortInUse) {
   CCharString taken123, elevation = ElevationNoticeText("Windows Time サービスの停止には",
                                                         "Windowsコマンドプロセッサ", nullptr);

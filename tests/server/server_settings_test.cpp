@@ -13,8 +13,7 @@ TEST(ServerSettings, TheFileWrittenAtExitAndOnlyWhenChanged) {
             "MODE_NTP_BROADCAST=OFF\r\nBROADCAST_SPANSEC=7200\r\nBROADCAST_NTPPORT=123\r\n"
             "BROADCAST_IPADDR=255.255.255.255\r\n",
             folder.Get("SORBEL.INI"));
-  // Saved since the last change: the destructor leaves the file alone, so
-  // edits made after the save survive.
+  // Saved since the last change: the destructor leaves the file alone, so later edits survive.
   {
     CServerSettings s(path.c_str());
     s.bBroadcastMode = TRUE;
@@ -36,21 +35,20 @@ TEST(ServerSettings, ValueRules) {
     const char* refId;
     BOOL response, broadcast;
     int span;
-    const char* address;
+    const char* address = "255.255.255.255";
   } cases[] = {
       // Only strata 0 and 1 (unsigned view) default to a clock code.
-      {"[NTPCONFIG]\r\nSTRATUM=1\r\n", 1, "RAVO", TRUE, FALSE, 7200, "255.255.255.255"},
-      {"[NTPCONFIG]\r\nSTRATUM=0\r\n", 0, "RAVO", TRUE, FALSE, 7200, "255.255.255.255"},
-      {"[NTPCONFIG]\r\nSTRATUM=-1\r\n", -1, "127.0.0.1", TRUE, FALSE, 7200, "255.255.255.255"},
+      {"[NTPCONFIG]\r\nSTRATUM=1\r\n", 1, "RAVO", TRUE, FALSE, 7200},
+      {"[NTPCONFIG]\r\nSTRATUM=0\r\n", 0, "RAVO", TRUE, FALSE, 7200},
+      {"[NTPCONFIG]\r\nSTRATUM=-1\r\n", -1, "127.0.0.1", TRUE, FALSE, 7200},
       // Names are case-insensitive, "on" is on, anything else off; spans have a minimum.
       {"[sorbel]\nmode_ntp_response=1\nMODE_NTP_BROADCAST=on\nBROADCAST_SPANSEC=60\n", 4, "127.0.0.1", FALSE, TRUE,
-       1800, "255.255.255.255"},
+       1800},
       {"[SORBEL]\nMODE_NTP_RESPONSE=YES\nBROADCAST_SPANSEC=3600\nBROADCAST_IPADDR=127.0.0.9\n", 4, "127.0.0.1",
        FALSE, FALSE, 3600, "127.0.0.9"},
-      {"[SORBEL]\nBROADCAST_SPANSEC=-5\nBROADCAST_IPADDR=no.where\n", 4, "127.0.0.1", TRUE, FALSE, 1800,
-       "255.255.255.255"},
+      {"[SORBEL]\nBROADCAST_SPANSEC=-5\nBROADCAST_IPADDR=no.where\n", 4, "127.0.0.1", TRUE, FALSE, 1800},
       // A given REFID is kept as it stands, also longer than four bytes.
-      {"[NTPCONFIG]\nSTRATUM=1\nREFID=GPSX1\n", 1, "GPSX1", TRUE, FALSE, 7200, "255.255.255.255"},
+      {"[NTPCONFIG]\nSTRATUM=1\nREFID=GPSX1\n", 1, "GPSX1", TRUE, FALSE, 7200},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.ini);

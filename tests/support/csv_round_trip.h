@@ -1,7 +1,5 @@
 #pragma once
-// Random round trips over the CSV row and document code, shared by the
-// suite's bounded test and the longer fuzzing campaign (tools/fuzz). Every
-// check returns the empty text when the round trip held, else what differed.
+// Random CSV round trips for the suite and tools/fuzz; each check returns "" when it held, else what differed.
 #include <windows.h>
 
 #include <cstring>
@@ -15,9 +13,7 @@ namespace csv_round_trip {
 
 using Row = std::vector<std::string>;
 
-// Pieces that matter to the format: blanks, separators, quotes, "#", line
-// breaks, characters whose trail byte is "\" (表, ソ) or "|" (ポ), and a lead
-// byte without its trail byte.
+// Pieces that matter: blanks, separators, quotes, "#", line breaks, trail bytes "\" (表, ソ) and "|" (ポ), lone leads.
 inline std::string RandomField(std::mt19937& r, int maxPieces) {
   static const char* const kPieces[] = {"a", "Z", "0", " ", ",", "\"", "#", "\t", "[ ", "\r\n",
                                         "\n", "\r", "表", "ソ", "ポ", "\x95", "\x83"};
@@ -32,9 +28,7 @@ inline Row RandomRow(std::mt19937& r) {
   return row;
 }
 
-// What a row gives back: a last empty field adds no comma-separated field;
-// from a file, CRs are dropped when lines are read and a quoted line break
-// comes back as CR LF.
+// A last empty field adds nothing; from a file, CRs are dropped and a quoted line break comes back as CR LF.
 inline Row Expected(Row row, bool fromFile) {
   if (!row.empty() && row.back().empty()) row.pop_back();
   for (std::string& field : row) {
@@ -71,8 +65,7 @@ inline std::string CheckRow(const Row& row) {
   return "row " + Describe(row) + " split as " + Describe(Fields(csv)) + " from " + std::string(csv.sRow);
 }
 
-// Rows saved as a document and loaded back: the same records, each with
-// its fields, nothing left unread.
+// Rows saved as a document and loaded back: the same records and fields, nothing left unread.
 inline std::string CheckDocument(const std::vector<Row>& rows, const char* path) {
   CCSVEditer doc, back;
   for (const Row& row : rows) {
@@ -88,8 +81,7 @@ inline std::string CheckDocument(const std::vector<Row>& rows, const char* path)
   return "";
 }
 
-// Any file: what a load took and what it left unread come back the same
-// after a save and a second load.
+// Any file: what a load took and left unread comes back the same after a save and a second load.
 inline std::string CheckReload(const std::string& bytes, const char* path, const char* copyPath) {
   HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD written = 0;

@@ -1,5 +1,4 @@
-// The conditions the rest of the tests take for granted: Japanese ANSI code
-// page, Shift-JIS literals, a fixed zone, and the process width the build was made for.
+// What the other tests take for granted: code page 932, Shift-JIS literals, a fixed zone, the build's width.
 #include <windows.h>
 
 #include <gtest/gtest.h>

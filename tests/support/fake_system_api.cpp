@@ -15,11 +15,6 @@ bool IsFake(const void* h) { return h >= Fake<void*>(1) && h <= Fake<void*>(6); 
 std::string Text(const char* s) { return s ? s : ""; }
 }  // namespace
 
-std::string CFakeSystemApi::ShellCall::Text() const {
-  return verb + "|" + file + "|" + parameters + "|" + directory + "|" + std::to_string(show) + "|" +
-         std::to_string(mask);
-}
-
 CFakeSystemApi::CFakeSystemApi() : pPrevious(SetSystemApi(this)), pPreviousFake(g_current) { g_current = this; }
 
 CFakeSystemApi::~CFakeSystemApi() {

@@ -1,7 +1,5 @@
 #pragma once
-// A stand-in for the system in tests of the elevation, shell and rights paths:
-// a chosen Windows version and token, scripted message-box answers, and shell
-// starts that are recorded instead of run.
+// A stand-in system: chosen version and token, scripted message-box answers, shell starts recorded instead of run.
 #include <deque>
 #include <string>
 #include <vector>
@@ -14,12 +12,16 @@ class CFakeSystemApi : public CSystemApi {
     std::string verb, file, parameters, directory;
     int show = 0;
     ULONG mask = 0;
-    std::string Text() const;  // "verb|file|parameters|directory|show|mask"
+    std::string Text() const {  // "verb|file|parameters|directory|show|mask"
+      return verb + "|" + file + "|" + parameters + "|" + directory + "|" + std::to_string(show) + "|" +
+             std::to_string(mask);
+    }
   };
   struct Box {
     std::string text, caption;
     UINT type = 0;
     HWND owner = nullptr;
+    std::string Text() const { return text + "|" + caption + "|" + std::to_string(type); }
   };
 
   CFakeSystemApi();
@@ -37,8 +39,7 @@ class CFakeSystemApi : public CSystemApi {
        bFailCurrentDirectory = FALSE, bMissingTokenApi = FALSE;
   DWORD dwFailError = 5;
 
-  // Shell starts are recorded; they succeed and hand out a process handle
-  // unless bFailShell is set. Waits on that handle are recorded too.
+  // Shell starts succeed with a process handle unless bFailShell; waits on that handle are recorded too.
   BOOL bFailShell = FALSE;
   std::vector<ShellCall> shellCalls;
   std::vector<DWORD> waits;
@@ -51,8 +52,7 @@ class CFakeSystemApi : public CSystemApi {
   std::string sCommandLine;  // empty: the real one
   int nLoadedLibraries = 0;  // LoadSystemLibrary minus FreeLibrary
 
-  // With bFakeShellFolders, shell32's SHGetSpecialFolderPathA gives
-  // sSpecialFolder + "\\" + the csidl.
+  // With bFakeShellFolders, shell32's SHGetSpecialFolderPathA gives sSpecialFolder + "\\" + the csidl.
   BOOL bFakeShellFolders = FALSE;
   std::string sSpecialFolder = "C:\\Shell";
 

@@ -1,6 +1,5 @@
 #pragma once
-// Keeps every line a correction run leaves, with its kind; offers sProxy
-// unless it is empty.
+// Keeps every line a correction run leaves, with its kind; offers sProxy unless it is empty.
 #include <string>
 #include <vector>
 

@@ -1,15 +1,11 @@
 #pragma once
-// The virtual clocks of the tests, and the installer that puts one in place
-// for its lifetime (then the one installed before).
+// The tests' virtual clocks, and an installer that puts one in place for its lifetime.
 #include <atomic>
 #include <mutex>
 
 #include "core/clock.h"
 
-// The real clock shifted by a chosen skew. SetLocalTime moves the skew (the
-// next read shows the new time) and records the call; it refuses a value
-// that is not a time (FALSE, ERROR_INVALID_PARAMETER). The tick count and
-// Sleep are the real ones.
+// The real clock shifted by a skew; SetLocalTime records the call and moves the skew, refusing a non-time.
 class CSkewedClock : public CClock {
  public:
   explicit CSkewedClock(LONGLONG skewMs = 0) : nSkewMs(skewMs) {}
@@ -36,9 +32,7 @@ class CSkewedClock : public CClock {
   SYSTEMTIME stLastSet = {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
 };
 
-// A fully simulated clock: a settable local time (UTC derived through the
-// system's zone conversion) and tick count. Sleep(ms) and Advance(ms) move
-// both without waiting (Sleep only yields); the tick count wraps like the real one.
+// A simulated local time (UTC by the system's zone) and tick count; Sleep and Advance move both without waiting.
 class CManualClock : public CSkewedClock {
  public:
   explicit CManualClock(const SYSTEMTIME& local, DWORD ticks = 0) : dwTicks(ticks) { SetLocal(local); }

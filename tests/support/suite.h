@@ -1,6 +1,5 @@
 #pragma once
-// What most test programs use: GoogleTest, the standard containers, virtual
-// clocks, calendar texts, Winsock around the program and loopback helpers.
+// What most test programs use: GoogleTest, containers, virtual clocks, time texts, Winsock, loopback helpers.
 #include <windows.h>
 #include <winsock.h>
 
@@ -15,6 +14,7 @@
 
 #include "core/ip_socket.h"
 #include "core/system_time.h"
+#include "core/udp_socket.h"
 #include "core/winsock_startup.h"
 #include "support/skewed_clock.h"
 
@@ -47,6 +47,12 @@ inline int LocalPort(const CIPSocket& s) {
   sockaddr_in sa = {};
   int length = sizeof(sa);
   return getsockname(s.hSocket, reinterpret_cast<sockaddr*>(&sa), &length) == SOCKET_ERROR ? 0 : ntohs(sa.sin_port);
+}
+
+// A UDP port free on every local address at this moment.
+inline WORD FreeUdpPort() {
+  CUDPSocket s;
+  return s.Open(0, static_cast<DWORD>(INADDR_ANY)) ? static_cast<WORD>(LocalPort(s)) : 0;
 }
 
 // Real milliseconds since an earlier GetWin32Clock()->GetTickCount().

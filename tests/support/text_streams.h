@@ -1,8 +1,6 @@
 #pragma once
-// In-memory streams for tests: a reader serving a text (IsEOF follows the
-// read that returns 0, or with bEarlyEnd the read of the last bytes; read
-// number nFailAt fails) and a writer collecting what is written, with room
-// for nRoom bytes (short writes after that).
+// In-memory streams: a reader of a text (EOF after the read of 0 bytes, or of the last with bEarlyEnd; read
+// nFailAt fails) and a writer collecting what is written, with room for nRoom bytes.
 #include <string.h>
 
 #include <string>

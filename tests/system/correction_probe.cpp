@@ -1,9 +1,6 @@
-// Correction runs against real servers on a virtual clock (the real one
-// shifted by LOCAL_SKEW_MS, reset before each run), printed for the scripts:
+// Correction runs on the real clock shifted by LOCAL_SKEW_MS (reset before each run), for the scripts:
 //   correction_probe ntp|http TARGET LIMIT_MS ALLOWANCE_MS SET LOCAL_SKEW_MS [COUNT [PROXY]]
-// One line per run:
-//   result=R kind=K sets=N skew_ms=S slew_ms=H real_ms=T line=LINE
-// skew_ms is the virtual clock's shift after the run (a step moves it).
+// Per run "result=R kind=K sets=N skew_ms=S slew_ms=H real_ms=T line=LINE", skew_ms the shift after it.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

@@ -1,12 +1,4 @@
-"""HTTP correction runs (CheckTimeHttp through correction_probe, virtual clock)
-against nginx skewed by faketime on 127.0.0.61, through tinyproxy on
-127.0.0.62, and against servers of the test's own: silent, and sending the
-Date in the two obsolete forms (nginx sends only the fixed one). The ten-times
-limit and answers without a usable Date: http_time_test.
-
-The Date header has whole seconds; the mean of the two samples is judged
-within HTTP_TOLERANCE_MS of the skew.
-"""
+"""HTTP correction runs (correction_probe) against skewed nginx, through tinyproxy, and own servers."""
 
 import http.server
 import os
@@ -17,23 +9,17 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from ntp_correction_test import probe_run  # noqa: E402
-from peers import run_checks  # noqa: E402
-from peers import nginx, tinyproxy  # noqa: E402
+from peers import nginx, run_checks, tinyproxy  # noqa: E402
 
 ADDRESS, PROXY_ADDRESS = "127.0.0.61", "127.0.0.62"
-HTTP_TOLERANCE_MS = 600
+HTTP_TOLERANCE_MS = 600  # the Date has whole seconds; the two samples' mean is judged
 AGENT = "Mozilla/2.0 (compatible; MSIE 3.01; Windows 95)"
-DAYS = ("Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday")
-MONTHS = ("Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec")
 
 
 def http_date(t, form):
     """Unix time t as an HTTP date in the obsolete "rfc850" or "asctime" form."""
-    g = time.gmtime(t)
-    clock = "%02d:%02d:%02d" % (g.tm_hour, g.tm_min, g.tm_sec)
-    if form == "rfc850":
-        return "%s, %02d-%s-%02d %s GMT" % (DAYS[g.tm_wday], g.tm_mday, MONTHS[g.tm_mon - 1], g.tm_year % 100, clock)
-    return "%s %s %2d %s %d" % (DAYS[g.tm_wday][:3], MONTHS[g.tm_mon - 1], g.tm_mday, clock, g.tm_year)
+    g = time.gmtime(t)  # Python leaves LC_TIME at "C": English names
+    return time.strftime("%A, %d-%b-%y %H:%M:%S GMT", g) if form == "rfc850" else time.asctime(g)
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -121,9 +107,5 @@ def check_own_servers():
     return failures
 
 
-def main():
-    return run_checks(check_nginx, check_own_servers)
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_checks(check_nginx, check_own_servers))

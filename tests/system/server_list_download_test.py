@@ -1,15 +1,11 @@
-"""Server-list downloads (server_list_probe under Wine) from nginx on
-127.0.0.51/.52 (redirect chains alternating between them; 404 and 500 pages
-whose lines hold commas) and from a server of the test's own on 127.0.0.52:
-a 4-byte Location, a body short of its Content-Length, chunked bodies whole
-and cut, a body over the size limit. A complete list with an entry in a 2xx
-answer becomes "ntp_server.txt" (the previous one "ntp_server.old");
-anything else leaves every file as it was. (Wine reports a reset as an
-orderly end, so a reset inside a body of unknown length is not shown here.)
+"""Server-list downloads (server_list_probe) from nginx and a broken server: only a whole list replaces the old.
+
+(Wine reports a reset as an orderly end, so a reset inside a body of unknown length is not shown here.)
 """
 
 import http.server
 import os
+import pathlib
 import shutil
 import sys
 import tempfile
@@ -17,8 +13,7 @@ import threading
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from peers import run_checks  # noqa: E402
-from peers import nginx, process, wine  # noqa: E402
+from peers import nginx, process, run_checks, wine  # noqa: E402
 
 FIRST, SECOND = "127.0.0.51", "127.0.0.52"
 LIST = '# served list\r\n"Served One",one.example\r\nTwo,two.example\r\n'.encode("cp932")
@@ -55,11 +50,10 @@ def run_case(name, base_url, expect_ok, protocol="ntp", served=LIST, first="Serv
     """One download into a data folder holding the settings and a previous list."""
     data = tempfile.mkdtemp(prefix="lists-")
     try:
-        with open(os.path.join(data, "ntp_config.txt"), "wb") as f:
-            f.write(b"# MULTI SECTION CSV FORMAT\r\n\r\n[ NTP CLIENT SETTING ]\r\nsProtocol,%s\r\n"
-                    b"sServerListUrl,%s\r\n" % (protocol.encode(), base_url.encode()))
-        with open(os.path.join(data, protocol + "_server.txt"), "wb") as f:
-            f.write(PREVIOUS)
+        pathlib.Path(data, "ntp_config.txt").write_bytes(b"# MULTI SECTION CSV FORMAT\r\n\r\n[ NTP CLIENT SETTING ]\r\n"
+                                                         b"sProtocol,%s\r\nsServerListUrl,%s\r\n"
+                                                         % (protocol.encode(), base_url.encode()))
+        pathlib.Path(data, protocol + "_server.txt").write_bytes(PREVIOUS)
         wanted = snapshot(data)
         folder = wine.windows_path(data) + "\\"
         done = wine.run(wine.program("tests/system/server_list_probe.exe"), folder, folder, "--timeout", 15000)
@@ -122,9 +116,5 @@ def check_broken_answers():
         thread.join(10)
 
 
-def main():
-    return run_checks(check_nginx, check_broken_answers)
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_checks(check_nginx, check_broken_answers))

@@ -1,7 +1,5 @@
-// One server-list download through CClientConfig, printed as key=value lines
-// for the system tests:
+// One server-list download through CClientConfig (settings from DATA_FOLDER first), printed as key=value lines:
 //   server_list_probe DATA_FOLDER MODULE_FOLDER [--timeout MS]
-// The settings (protocol, list address) are read from DATA_FOLDER first.
 #include <cstdio>
 #include <cstdlib>
 

@@ -1,9 +1,6 @@
-// Runs the server engine without its tray window, for the system tests:
-//   sorbel_probe INI SECONDS [BROADCASTS]
-// Reads INI, switches response mode on as configured, sends BROADCASTS
-// immediate broadcasts half a second apart, and stops the responder after
-// SECONDS or as soon as the file INI.stop exists. Prints key=value lines:
-// response=, broadcast=, stop_ms=, done=. It shows no boxes: the tests use free ports.
+// The server engine without its window: sorbel_probe INI SECONDS [BROADCASTS] answers as INI says, sends BROADCASTS
+// half a second apart, stops after SECONDS or once INI.stop exists; prints response=, broadcast=, stop_ms=, done=.
+// It shows no boxes: the tests use free ports.
 #include <cstdio>
 #include <cstdlib>
 

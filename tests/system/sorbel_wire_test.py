@@ -1,12 +1,4 @@
-"""The server engine (sorbel_probe under Wine) on a port of its own.
-
-- tshark on the loopback interface decodes one broadcast: mode 5, version 4,
-  leap 0, poll 0, root delay and dispersion 0, Receive = Reference <= Transmit.
-- 100,000 datagrams of random lengths 0-600 and random contents, with valid
-  requests in between: exactly the 48-byte Mode-3 datagrams are answered,
-  each answer well-formed, every valid request answered.
-- Stopping the responder while requests keep arriving takes less than 3 s.
-"""
+"""The server engine (sorbel_probe under Wine) on the wire: a broadcast, fuzzing, a stop under load."""
 
 import collections
 import os
@@ -20,8 +12,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from peers import process, run_checks  # noqa: E402
-from peers import sorbel  # noqa: E402
+from peers import process, run_checks, sorbel  # noqa: E402
 
 ADDRESS = "127.0.0.1"
 STRATUM, REFID = 2, "192.0.2.7"
@@ -62,7 +53,7 @@ def stamp(text):
 
 
 def check_broadcast():
-    """One broadcast as tshark decodes it (ntpdig decodes the replies in sorbel_program_test)."""
+    """One broadcast as tshark decodes it: mode 5, version 4, Receive = Reference <= Transmit."""
     port, broadcast_port = sorbel.free_udp_port(), sorbel.free_udp_port()
     settings = {"NTPCONFIG": {"NTP_PORT": port, "STRATUM": STRATUM, "REFID": REFID},
                 "SORBEL": {"BROADCAST_IPADDR": ADDRESS, "BROADCAST_NTPPORT": broadcast_port}}
@@ -85,15 +76,14 @@ def check_broadcast():
 
 
 def well_formed(answer, source, port):
-    """Version 4, mode 4, poll 0, precision -14 at stratum 2, no root delay or dispersion, the
-    reference id, Reference = Receive <= Transmit, sent from the port asked."""
+    """Header (v4, mode 4, poll 0, precision -14), zero root fields, refid, Reference = Receive <= Transmit, port."""
     return (len(answer) == 48 and answer[:4] == bytes([0x24, STRATUM, 0, 0xF2]) and answer[4:12] == bytes(8)
             and answer[12:16] == socket.inet_aton(REFID) and answer[16:24] == answer[32:40] <= answer[40:48]
             and source == (ADDRESS, port))
 
 
 def fuzz():
-    """Random datagrams with valid requests in between."""
+    """Random datagrams with valid requests between: exactly the 48-byte mode-3 ones are answered, well-formed."""
     port = sorbel.free_udp_port()
     rng = random.Random(20240123)
     expected, answered = collections.Counter(), collections.Counter()  # by Transmit bytes
@@ -139,7 +129,7 @@ def fuzz():
 
 
 def stop_under_load():
-    """Stops the responder while a sender keeps requests coming (bounded)."""
+    """Stopping the responder while a sender keeps requests coming takes less than 3 s."""
     port = sorbel.free_udp_port()
     stop = threading.Event()
 
@@ -149,16 +139,13 @@ def stop_under_load():
             while not stop.is_set() and time.monotonic() < deadline:
                 s.sendto(sorbel.request(), (ADDRESS, port))
 
-    probe = sorbel.SorbelProbe({"NTPCONFIG": {"NTP_PORT": port}}).start()
-    sender = threading.Thread(target=flood)
-    sender.start()
-    try:
+    sender = threading.Thread(target=flood, daemon=True)  # bounded itself, should a failure leave it running
+    with sorbel.SorbelProbe({"NTPCONFIG": {"NTP_PORT": port}}) as probe:
+        sender.start()
         time.sleep(1.0)
         values = probe.stop()
-    finally:
-        stop.set()
-        sender.join(35)
-        probe.stop()
+    stop.set()
+    sender.join(35)
     stop_ms = int(values.get("stop_ms", "-1"))
     print("stop under load: %d ms" % stop_ms)
     if values.get("done") != "1" or not 0 <= stop_ms < 3000:
@@ -166,9 +153,5 @@ def stop_under_load():
     return []
 
 
-def main():
-    return run_checks(check_broadcast, fuzz, stop_under_load)
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_checks(check_broadcast, fuzz, stop_under_load))

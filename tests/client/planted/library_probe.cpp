@@ -1,6 +1,5 @@
-// Lies beside a planted shfolder.dll: the run-time look-up must still take
-// the system folder's copy, while a load by bare name (the trap is real)
-// takes the planted one. Exit code 0 when both hold.
+// Beside a planted shfolder.dll the run-time look-up takes the system folder's copy, while a load by bare
+// name (the trap is real) takes the planted one. Exit code 0 when both hold.
 #include <windows.h>
 
 #include <shlobj.h>

@@ -1,36 +1,29 @@
-"""Real peers for the system tests, one module per peer, each a context
-manager that starts its peer with a temporary configuration, waits (bounded)
-until it answers and stops it again. A peer that cannot be started raises
-PeerUnavailable: a skip (exit code 77) locally, a failure under CI (CI=true).
-"""
+"""Real peers for the system tests, one context manager each; a missing peer skips (77), under CI it fails."""
 
 import os
-
-SKIP_EXIT_CODE = 77
 
 
 class PeerUnavailable(Exception):
     pass
 
 
-def unavailable(error):
-    """Prints why a peer is missing; the exit code for ctest."""
-    if os.environ.get("CI", "").lower() == "true":
-        print("FAIL: a peer is unavailable under CI: %s" % error)
-        return 1
-    print("SKIPPED: %s" % error)
-    return SKIP_EXIT_CODE
+class StartStop:
+    """A context manager over the peer's start() and stop()."""
+    def __enter__(self):
+        return self.start()
+
+    def __exit__(self, *exc):
+        self.stop()
 
 
 def run_checks(*checks):
-    """Runs the checks (callables returning lists of failure texts) in turn and
-    prints the failures; the exit code for ctest."""
-    failures = []
+    """Runs the checks (callables returning lists of failure texts), prints the failures; the exit code."""
     try:
-        for check in checks:
-            failures += check()
+        failures = sum((check() for check in checks), [])
     except PeerUnavailable as e:
-        return unavailable(e)
+        under_ci = os.environ.get("CI", "").lower() == "true"
+        print(("FAIL: a peer is unavailable under CI: %s" if under_ci else "SKIPPED: %s") % e)
+        return 1 if under_ci else 77  # ctest's SKIP_RETURN_CODE
     for f in failures:
         print("FAIL: " + f)
     return 1 if failures else 0

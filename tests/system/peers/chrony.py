@@ -1,26 +1,18 @@
-"""chronyd as an NTP server on a loopback address (chronyd -x never touches
-the system clock), optionally skewed with faketime; chronyd -Q as a client."""
+"""chronyd -x (never touching the clock) as a loopback NTP server, skewed by faketime; chronyd -Q as a client."""
 
 import os
 import re
-import shutil
-import socket
 import subprocess
 import tempfile
 
 from . import PeerUnavailable
 from .process import Daemon, find
+from .sorbel import ask
 
 
 def sntp_answers(address, port=123, timeout=0.5):
     """True when a mode-4, synchronised reply comes back to a client request."""
-    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
-        s.settimeout(timeout)
-        try:
-            s.sendto(b"\x23" + bytes(47), (address, port))
-            data = s.recvfrom(512)[0]
-        except OSError:
-            return False
+    data = ask(port, b"\x23" + bytes(47), address, timeout) or b""
     return len(data) >= 48 and data[0] & 7 == 4 and data[0] >> 6 != 3
 
 
@@ -53,15 +45,12 @@ class ChronyServer(Daemon):
 
 def query_offset(address, port):
     """The offset chronyd -Q measures against address:port (server minus local, s)."""
-    work = tempfile.mkdtemp(prefix="chrony-q-")
-    try:
+    with tempfile.TemporaryDirectory(prefix="chrony-q-", ignore_cleanup_errors=True) as work:
         with open(os.path.join(work, "chrony.conf"), "w") as f:
             f.write("server %s port %d iburst\ncmdport 0\npidfile %s\n"
                     % (address, port, os.path.join(work, "chronyd.pid")))
         command = [find("chronyd", "chrony"), "-Q", "-x", "-t", "30"] + AS_ROOT + ["-f", f.name]
         run = subprocess.run(command, stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=60)
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
     found = re.search(r"System clock wrong by (-?\d+\.\d+) seconds", run.stdout + run.stderr)
     if not found:
         raise RuntimeError("chronyd -Q measured nothing (rc %d):\n%s%s" % (run.returncode, run.stdout, run.stderr))

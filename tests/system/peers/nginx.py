@@ -1,8 +1,4 @@
-"""nginx (Debian nginx-light) as web server on a loopback address, optionally
-skewed with faketime, with a temporary prefix and `daemon off;`. Its access
-log has one line per request:
-    "REQUEST LINE" host="..." connection="..." pragma="..." referer="..." agent="..." status=N
-"""
+"""nginx (Debian nginx-light) as a loopback web server, skewed by faketime; an access log line per request."""
 
 import os
 
@@ -13,9 +9,8 @@ LOG_FORMAT = ('\'"$request" host="$http_host" connection="$http_connection" prag
 
 
 class NginxServer(Daemon):
-    """Serves `files` (name -> bytes) on address:ports; redirects: path -> Location of a 302;
-    statuses: path -> status of an error answer; error_pages: status -> file of `files` served
-    as the body of every answer with that status."""
+    """Serves files {name: bytes} on address:ports; redirects {path: Location of a 302}, statuses {path: status},
+    error_pages {status: file of files as the body of every answer with that status}."""
     program, package, pid_file = "nginx", "nginx-light", "nginx.pid"
 
     def __init__(self, address="127.0.0.41", ports=None, files=None, redirects=None, skew=None,

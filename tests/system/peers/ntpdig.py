@@ -14,8 +14,7 @@ def _signed8(b):
 
 
 def query(address, timeout=5):
-    """One query with ntpdig -d -d: a dict with offset (s, server minus local),
-    error (its +/- estimate, s), stratum, reply_stratum, precision, refid."""
+    """ntpdig -d -d: offset (s, server minus local), error (+/- s), stratum, reply_stratum, precision, refid."""
     run = subprocess.run([find("ntpdig", "ntpsec-ntpdig"), "-4", "-d", "-d", "-t", str(timeout), address],
                          stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=timeout + 30)
     # At debug level 2 ntpdig dumps the request and the reply in hex.

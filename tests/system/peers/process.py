@@ -1,6 +1,4 @@
-"""Free ports, and the daemon peers' common part: a temporary folder, an
-optional clock skew through faketime, a bounded start and a stop through the
-daemon's own pid file (under faketime the child of faketime)."""
+"""Free ports, and the daemon peers' common part: temporary folder, faketime skew, bounded start, pid-file stop."""
 
 import os
 import shutil
@@ -10,12 +8,12 @@ import subprocess
 import tempfile
 import time
 
-from . import PeerUnavailable
+from . import PeerUnavailable, StartStop
 
 
-def free_port(address):
-    """A TCP port the system has just handed out on address (the web peers' ports)."""
-    with socket.socket() as s:
+def free_port(address, kind=socket.SOCK_STREAM):
+    """A port (TCP unless kind says otherwise) the system has just handed out on address."""
+    with socket.socket(socket.AF_INET, kind) as s:
         s.bind((address, 0))
         return s.getsockname()[1]
 
@@ -73,9 +71,8 @@ def find(name, package):
     return path
 
 
-class Daemon:
-    """Subclasses name the program, its package and pid file, write their
-    configuration in command() and say in ready() when they answer."""
+class Daemon(StartStop):
+    """Subclasses name program, package and pid file, write their configuration in command(), answer ready()."""
     program = package = pid_file = None
 
     def __init__(self, address, skew=None):
@@ -120,17 +117,8 @@ class Daemon:
         if self.dir is not None:
             terminate(self.path(self.pid_file), timeout)
         reap(self.process, timeout)
-        self.process = None
         if self.output is not None:
             self.output.close()
-            self.output = None
         if self.dir is not None:
             shutil.rmtree(self.dir, ignore_errors=True)
-            self.dir = None
-
-    def __enter__(self):
-        return self.start()
-
-    def __exit__(self, *exc):
-        self.stop()
-        return False
+        self.dir = self.process = self.output = None

@@ -8,22 +8,22 @@ import subprocess
 import tempfile
 import time
 
-from . import process, wine
+from . import StartStop, process, wine
+
+
+def ntp_stamp(t):
+    """Unix time t as an NTP timestamp (8 bytes)."""
+    return struct.pack("!II", (int(t) + 2208988800) & 0xFFFFFFFF, int(t % 1 * (1 << 32)))
 
 
 def request(transmit=None):
     """A 48-byte client request whose Transmit Timestamp is `transmit` (8 bytes, now by default)."""
-    if transmit is None:
-        t = time.time()
-        transmit = struct.pack("!II", (int(t) + 2208988800) & 0xFFFFFFFF, int(t % 1 * (1 << 32)))
-    return b"\x23" + bytes(39) + transmit
+    return b"\x23" + bytes(39) + (transmit or ntp_stamp(time.time()))
 
 
 def free_udp_port():
     """A UDP port free on every local address at this moment."""
-    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
-        s.bind(("0.0.0.0", 0))
-        return s.getsockname()[1]
+    return process.free_port("0.0.0.0", socket.SOCK_DGRAM)
 
 
 def ask(port, data, address="127.0.0.1", timeout=0.5):
@@ -37,11 +37,9 @@ def ask(port, data, address="127.0.0.1", timeout=0.5):
             return None
 
 
-class SorbelProbe:
-    """sorbel_probe.exe with settings {"NTPCONFIG": {...}, "SORBEL": {...}} as its
-    INI file. start() waits (bounded) until our own responder holds NTP_PORT and
-    answers, so that another server there fails the test; stop() stops it through
-    its stop file and returns its key=value output."""
+class SorbelProbe(StartStop):
+    """sorbel_probe.exe on an INI file of settings {section: {key: value}}; start() waits until our own
+    responder answers on NTP_PORT (another server there fails), stop() returns its key=value output."""
 
     def __init__(self, settings, seconds=60, broadcasts=0):
         self.settings = settings
@@ -83,21 +81,12 @@ class SorbelProbe:
                 self.process.wait(timeout)
             except subprocess.TimeoutExpired:
                 process.reap(self.process)
-            self.process = None
         if self.output is not None:
             self.output.seek(0)
             text = self.output.read().decode("cp932", errors="replace")
             self.output.close()
-            self.output = None
             self.values = dict(wine.key_values(text), _text=text)
         if self.dir is not None:
             shutil.rmtree(self.dir, ignore_errors=True)
-            self.dir = None
+        self.dir = self.process = self.output = None
         return self.values
-
-    def __enter__(self):
-        return self.start()
-
-    def __exit__(self, *exc):
-        self.stop()
-        return False

@@ -1,6 +1,4 @@
-"""tinyproxy (Debian) as HTTP proxy on a loopback address, in the foreground
-with a temporary configuration; its log names the request line of every
-request it received."""
+"""tinyproxy (Debian) as a loopback HTTP proxy in the foreground; its log names every request line."""
 
 import re
 

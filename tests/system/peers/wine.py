@@ -23,10 +23,7 @@ def windows_path(path):
 
 def run(exe, *args, timeout=120, env=None, cwd=None):
     """Runs exe with args under Wine; returns the CompletedProcess (cp932 text).
-
-    Output goes through files, not pipes: Wine's helper processes keep pipes
-    open until the wineserver exits, which would cost seconds per run.
-    """
+    Files, not pipes: Wine's helpers keep pipes open until the wineserver exits, seconds per run."""
     command = [os.path.join(build_dir(), "wine-run.sh"), exe] + [str(a) for a in args]
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
         done = subprocess.run(command, stdin=subprocess.DEVNULL, stdout=out, stderr=err, timeout=timeout,
