@@ -1,21 +1,15 @@
-"""Vantro.exe under Wine and Xvfb, driven through window_driver.exe, against
-chronyd -x +5 s on 127.0.0.82 and a silent server on 127.0.0.81 (port 123):
-a seeded data folder (runs, refused step, screenshots, test run, diagnosis,
-service tool, start-up links, settings at exit), the first start without
-files (question, first save, periodic runs, protocol switch, list edits,
-tray, second instance, session end) and "/service" (strings 119 and 106, a
-close that waits for the box, nothing saved)."""
+"""Vantro.exe under Wine and Xvfb against chronyd -x +5 s and a silent server: a seeded data folder, the first
+start without files, and "/service"."""
 
 import glob
 import os
 import re
-import socket
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from peers import PeerUnavailable, chrony, run_checks, wine  # noqa: E402
+from peers import chrony, process, run_checks, wine  # noqa: E402
 from peers import vantro_program as vp  # noqa: E402
 from peers.window_driver import IDNO, IDOK, IDYES, WM_CLOSE, WindowDriver, record  # noqa: E402
 
@@ -200,13 +194,7 @@ def check_service_mode(driver):
 
 
 def check_all():
-    silent = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-    try:
-        silent.bind((SILENT, 123))
-    except OSError as e:
-        silent.close()
-        raise PeerUnavailable("cannot hold %s:123: %s" % (SILENT, e))
-    with silent, chrony.ChronyServer(CHRONY, skew=5), WindowDriver() as driver:
+    with process.held_udp(SILENT, 123), chrony.ChronyServer(CHRONY, skew=5), WindowDriver() as driver:
         return check_seeded(driver) + check_first_start(driver) + check_service_mode(driver)
 
 

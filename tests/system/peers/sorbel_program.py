@@ -1,14 +1,14 @@
-"""Sorbel.exe itself under Wine, started from a folder of its own (where it
-reads and writes SORBEL.INI) and driven through its tray controller window."""
+"""Sorbel.exe under Wine from a folder of its own (with its SORBEL.INI), driven through its controller window."""
 
 import os
 import shutil
 import subprocess
 import tempfile
-import time
 
 from . import process, wine
 from .sorbel import ask, request
+from .vantro_program import read_text
+from .window_driver import start
 
 PROGRAM = "server/Sorbel.exe"
 WINDOW_CLASS = "WL_RAVO_NTP_SERVER32"
@@ -31,19 +31,13 @@ def read_ini_text(text):
 
 def read_ini(path):
     """The file's sections, or None without one."""
-    try:
-        with open(path, encoding="cp932") as f:
-            return read_ini_text(f.read())
-    except OSError:
-        return None
+    text = read_text(path, "cp932")
+    return None if text is None else read_ini_text(text)
 
 
 class SorbelProgram:
-    """A copy of Sorbel.exe in a fresh folder, with SORBEL.INI from
-    `settings` ({"SECTION": {"KEY": value}}; None: no file), started with
-    `args` and `env` added to the environment (e.g. a WINEDEBUG channel).
-    Entering waits (bounded) for its controller window through `driver`;
-    close() exits through the exit command and returns the exit code."""
+    """A copy in a fresh folder with SORBEL.INI from `settings` ({"SECTION": {"KEY": value}}; None: no file),
+    started with `args` and `env` added to the environment; entering waits for its controller window."""
 
     def __init__(self, driver, settings=None, args=(), env=None):
         self.driver, self.settings, self.args, self.env = driver, settings, list(args), env or {}
@@ -62,15 +56,8 @@ class SorbelProgram:
                     f.write("".join("[%s]\r\n" % section + "".join("%s=%s\r\n" % kv for kv in keys.items())
                                     for section, keys in self.settings.items()))
             self.output = os.path.join(self.folder, "wine-output.txt")
-            with open(self.output, "wb") as out:
-                self.process = subprocess.Popen([os.path.join(wine.build_dir(), "wine-run.sh"), exe] + self.args,
-                                                stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT,
-                                                env=dict(os.environ, **self.env))
-            # The window has its title once its creation handler is under way.
-            deadline = time.monotonic() + 30
-            while time.monotonic() < deadline and not (self.window and self.window.title):
-                self.window = self.driver.find(WINDOW_CLASS, 1000)
-            if not (self.window and self.window.title):
+            self.process, self.window = start(self.driver, [exe] + self.args, self.output, WINDOW_CLASS, self.env)
+            if not self.window:
                 raise RuntimeError("Sorbel.exe showed no controller window with a title")
             return self
         except Exception:
@@ -97,8 +84,7 @@ class SorbelProgram:
 
     def output_text(self):
         """What Wine and the program wrote so far."""
-        with open(self.output, "rb") as f:
-            return f.read().decode("utf-8", errors="replace")
+        return read_text(self.output, "utf-8")
 
     def answers(self, port, address="127.0.0.1", tries=20):
         """True when a client request to port is answered (bounded)."""

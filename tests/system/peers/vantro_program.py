@@ -1,16 +1,14 @@
-"""Vantro.exe under Wine from a folder of its own, with its data folder (the
-all-users one: Wine's token is elevated) seeded, started directly or in a Wine
-virtual desktop (which draws caption bars). For the system tests, make run."""
+"""Vantro.exe under Wine from a folder of its own, its data folder (the all-users one: Wine's token is elevated)
+seeded, started directly or in a Wine virtual desktop (which draws caption bars). For the system tests, make run."""
 
 import os
 import shutil
 import struct
 import subprocess
 import tempfile
-import time
 
 from . import process, wine
-from .window_driver import WM_CLOSE
+from .window_driver import WM_CLOSE, start
 
 PROGRAM = "client/Vantro.exe"
 WINDOW_CLASS = "WL_RAVO_NTP_CLIENT32"
@@ -18,7 +16,6 @@ TITLE = "ミルタ　～インターネット時刻補正～ v1.08版"
 # The settings keys in the order a save writes them into a new file.
 KEYS = ("nCheckSpan nTimeout nAllowance nSelectServerNo bAutoExec bSaveLog bTackTray bRotateServer "
         "bFirstExec bUseHttpProxy sProtocol sHttpProxy bBroadcastRecv nBroadcastRecvPortNo").split()
-DESKTOP_SIZE = "640x560"
 
 
 def prefix():
@@ -80,8 +77,7 @@ def write_files(folder, files):
 
 
 class VantroProgram:
-    """Data folder: `data` only ({name: bytes}); program folder: `beside`.
-    Wine's err channel of sync is on: a refused clock step is in stderr_text()."""
+    """Data folder: `data` only ({name: bytes}); program folder: `beside`; a refused clock step in stderr_text()."""
 
     def __init__(self, driver, data=None, beside=None, args=(), desktop=None):
         self.driver, self.data, self.beside, self.args, self.desktop = driver, data or {}, beside or {}, args, desktop
@@ -97,20 +93,10 @@ class VantroProgram:
         write_files(data_folder(), self.data)
         shutil.copyfile(wine.program(PROGRAM), self.path("Vantro.exe"))
         write_files(self.folder, self.beside)
-        command = [os.path.join(wine.build_dir(), "wine-run.sh")]
-        if self.desktop:
-            command += ["explorer", "/desktop=%s,%s" % (self.desktop, DESKTOP_SIZE)]
-        with open(self.path("wine-output.txt"), "wb") as out:
-            self.process = subprocess.Popen(command + [self.path("Vantro.exe")] + list(self.args),
-                                            stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT,
-                                            env=dict(os.environ, WINEDEBUG="-all,err+sync"))
-        deadline = time.monotonic() + 30
-        while not self.driver.desktop(self.desktop or "Default") and time.monotonic() < deadline:
-            time.sleep(0.2)
-        # The window exists before its creation handler has set its title.
-        while time.monotonic() < deadline and not (self.window and self.window.title):
-            self.window = self.driver.find(WINDOW_CLASS, 1000)
-        if not (self.window and self.window.title):
+        self.process, self.window = start(self.driver, [self.path("Vantro.exe")] + list(self.args),
+                                          self.path("wine-output.txt"), WINDOW_CLASS, {"WINEDEBUG": "-all,err+sync"},
+                                          self.desktop)
+        if not self.window:
             self.__exit__()
             raise RuntimeError("Vantro.exe showed no main window with a title:\n" + self.stderr_text())
         return self
@@ -125,8 +111,7 @@ class VantroProgram:
         return read_text(self.path("wine-output.txt"), "utf-8")
 
     def close(self, timeout=60.0):
-        """WM_CLOSE; the exit code when started directly (None when it did
-        not end), 0 inside a desktop once the window is gone."""
+        """WM_CLOSE; the exit code (None when it did not end), inside a desktop 0 once the window is gone."""
         self.closed = True
         self.driver.post(self.window.hwnd, WM_CLOSE)
         if not self.desktop:
@@ -134,10 +119,7 @@ class VantroProgram:
                 return self.process.wait(timeout)
             except subprocess.TimeoutExpired:
                 return None
-        deadline = time.monotonic() + timeout
-        while self.driver.find(WINDOW_CLASS, 0) and time.monotonic() < deadline:
-            time.sleep(0.2)
-        gone = not self.driver.find(WINDOW_CLASS, 0)
+        gone = self.driver.until(lambda: not self.driver.find(WINDOW_CLASS, 0), timeout * 1000)
         self.driver.desktop("Default")  # the virtual desktop ends once nobody uses it
         return 0 if gone else None
 

@@ -1,12 +1,5 @@
-"""The windows of a real program under Wine, driven through
-tests/system/window_driver.exe (one driver process per session, commands over
-its stdin; the commands are listed in its source). The waiting and choosing
-are done here; every wait is bounded.
-
-Stand-ins: stand_in(folder, name) puts a copy of the driver there under that
-name; whoever starts it gets a record NAME.txt beside it (command line, show
-state, content of the last argument when that is a file), read with record().
-"""
+"""Windows of a real program under Wine, driven through tests/system/window_driver.exe (its source lists the
+commands); the waiting and choosing are done here, every wait bounded. Stand-ins: see stand_in() and record()."""
 
 import collections
 import os
@@ -52,8 +45,7 @@ class WindowDriver:
         self.process.stdout.close()
         return False
 
-    def ask(self, *words):
-        """Sends one command; its reply lines (without "end")."""
+    def ask(self, *words):  # one command; its reply lines without "end"
         self.process.stdin.write((" ".join(str(w) for w in words) + "\n").encode("utf-8"))
         self.process.stdin.flush()
         deadline = time.monotonic() + self.timeout
@@ -106,8 +98,7 @@ class WindowDriver:
         return ([w[3] for w in self.windows() if w[0] == hwnd] or [0])[0]
 
     def boxes(self, hwnd, at_least=1, wait_ms=10000, window_class="#32770"):
-        """The visible dialog boxes (or windows of another class) of the
-        window's process once at least `at_least` are up (or after wait_ms)."""
+        """The visible boxes (or windows of another class) of the window's process, once `at_least` are up."""
         pid = ([w[1] for w in self.windows() if w[0] == hwnd] or [None])[0]
 
         def shown():
@@ -135,36 +126,49 @@ class WindowDriver:
         return ([h for h, i, _, _ in self.children(hwnd) if i == control_id] or [None])[0]
 
     def tray(self, hwnd, icon_id, wanted=None, wait_s=10.0):
-        """Whether the notification area holds the window's icon; with
-        `wanted`, waits (bounded) until that is the answer."""
-        deadline = time.monotonic() + wait_s
-        while True:
-            present = self.ask("tray", hwnd, icon_id)[0] == "tray 1"
-            if wanted in (None, present) or time.monotonic() > deadline:
-                return present
-            time.sleep(0.1)
+        """Whether the notification area holds the window's icon; with `wanted`, waits for that answer."""
+        present = lambda: self.ask("tray", hwnd, icon_id)[0] == "tray 1"  # noqa: E731
+        if wanted is None:
+            return present()
+        return wanted if self.until(lambda: present() == wanted, wait_s * 1000) else not wanted
 
     def desktop(self, name):
         """Looks for windows in the Wine virtual desktop `name` from now on."""
         return self.ask("desktop", name)[0] == "desktop 1"
 
     def classes_default(self, key, value):
-        """Sets the default value of HKEY_CLASSES_ROOT\\key ("-" deletes it);
-        the previous value, "-" when there was none."""
+        """Sets the default value of HKEY_CLASSES_ROOT\\key ("-" deletes it); the previous one or "-"."""
         reply = self.ask("classes", key, value)[0]
         if not reply.startswith("old "):
             raise RuntimeError("registry: %s" % reply)
         return unescape(reply[4:])
 
 
+def start(driver, command, output, window_class, env=None, desktop=None):
+    """Starts command through wine-run.sh (in that Wine virtual desktop), its output into the file `output`;
+    (the process, its main window once that has a title, or None after 30 s)."""
+    if desktop:
+        command = ["explorer", "/desktop=%s,640x560" % desktop] + command
+    with open(output, "wb") as out:
+        started = subprocess.Popen([os.path.join(wine.build_dir(), "wine-run.sh")] + command, stdin=subprocess.DEVNULL,
+                                   stdout=out, stderr=subprocess.STDOUT, env=dict(os.environ, **(env or {})))
+    if desktop:
+        driver.until(lambda: driver.desktop(desktop), 30000)
+
+    def titled():  # the window exists before its creation handler has set its title
+        window = driver.find(window_class, 1000)
+        return window if window and window.title else None
+    return started, driver.until(titled, 30000)
+
+
 def stand_in(folder, name):
-    """A copy of the driver named `name` in folder; its path."""
+    """A copy of the driver as folder/name: whoever starts it gets NAME.txt beside it (see record)."""
     shutil.copyfile(wine.program(DRIVER), os.path.join(folder, name))
     return os.path.join(folder, name)
 
 
 def record(path, wait_s=10.0):
-    """The record a stand-in wrote (a dict), waiting for it; None when none came."""
+    """A stand-in's record {command, show, last, content}, waiting for it; None when none came."""
     deadline = time.monotonic() + wait_s
     while time.monotonic() < deadline:
         try:
