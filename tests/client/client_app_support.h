@@ -3,12 +3,11 @@
 // without list control, a main window that records, a user on a second thread.
 #include <climits>
 #include <deque>
-#include <fstream>
 #include <functional>
-#include <set>
 
 #include "client/correction_scheduler.h"
 #include "support/suite.h"
+#include "wl/gui_test_support.h"
 
 // On 127.0.0.1:123 (under Wine replies come from 127.0.0.1 whatever a socket
 // is bound to), answers request n with answer n of its script (later ones
@@ -93,25 +92,6 @@ class CRecordingWindow : public CSchedulerWindow {
   std::string asText[3];
   int nDiagnoses = 0;
 };
-
-// With VANTRO_SHOT_HOLD set (screenshots.py), a window of a class and caption
-// not seen before is shown and held, pump() running, until photographed:
-// its rectangle and caption go into HOLD-n.ready; HOLD-n.done lets it go.
-inline void HoldForPhoto(HWND h, std::function<void()> pump = [] { GetWin32Clock()->Sleep(100); }) {
-  static std::set<std::string> seen;
-  char szCaption[256] = "", szClass[64] = "";
-  GetWindowTextA(h, szCaption, sizeof(szCaption));
-  GetClassNameA(h, szClass, sizeof(szClass));
-  const char* pszHold = getenv("VANTRO_SHOT_HOLD");
-  if (pszHold == nullptr || h == nullptr || !seen.insert(std::string(szClass) + szCaption).second) return;
-  ShowWindow(h, SW_SHOWNA);
-  RECT rc;
-  GetWindowRect(h, &rc);
-  std::string sName = std::string(pszHold) + "-" + std::to_string(seen.size());
-  std::ofstream(sName + ".ready") << rc.left << " " << rc.top << " " << rc.right - rc.left << " "
-                                  << rc.bottom - rc.top << " " << szCaption;
-  for (int i = 0; i < 600 && GetFileAttributesA((sName + ".done").c_str()) == INVALID_FILE_ATTRIBUTES; ++i) pump();
-}
 
 // Plays the user of the modal dialog that modal() shows on this thread, with
 // bounded waits; whatever the script leaves open is cancelled, and it ends

@@ -6,7 +6,6 @@
 #include "client/res/resource_ids.h"
 #include "client_app_support.h"
 #include "temp_folder.h"
-#include "wl/gui_test_support.h"
 
 namespace {
 const char kMainTitle[] = "ミルタ　～インターネット時刻補正～ v1.08版";

@@ -5,11 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/clock.h"
 #include "wl/frame_window.h"
 #include "wl/framework_app.h"
 #include "wl/owner_draw_item.h"
@@ -34,6 +37,24 @@ class CTestApp : public CWLFrameworkApp {
 int RunFor(CWLApp& app, UINT nMs);
 // Dispatches what is queued, without idle phases.
 void PumpPending();
+
+// With SHOT_HOLD set (screenshots.py), a window of a class and caption not seen before is shown and held, pump()
+// running, until photographed: its rectangle and caption go into HOLD-n.ready; HOLD-n.done lets it go.
+inline void HoldForPhoto(HWND h, std::function<void()> pump = [] { GetWin32Clock()->Sleep(100); }) {
+  static std::set<std::string> seen;
+  char szCaption[256] = "", szClass[64] = "";
+  GetWindowTextA(h, szCaption, sizeof(szCaption));
+  GetClassNameA(h, szClass, sizeof(szClass));
+  const char* pszHold = getenv("SHOT_HOLD");
+  if (pszHold == nullptr || h == nullptr || !seen.insert(std::string(szClass) + szCaption).second) return;
+  ShowWindow(h, SW_SHOWNA);
+  RECT rc;
+  GetWindowRect(h, &rc);
+  std::string sName = std::string(pszHold) + "-" + std::to_string(seen.size());
+  std::ofstream(sName + ".ready") << rc.left << " " << rc.top << " " << rc.right - rc.left << " "
+                                  << rc.bottom - rc.top << " " << szCaption;
+  for (int i = 0; i < 600 && GetFileAttributesA((sName + ".done").c_str()) == INVALID_FILE_ATTRIBUTES; ++i) pump();
+}
 
 // A copy of a window's client area (PrintWindow), pixels as COLORREF.
 class CPixels {

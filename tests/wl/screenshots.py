@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
-"""Photographs the demonstration frame inside an 800x600 Wine virtual desktop,
-caption bar included, into test-artifacts/demo_desktop.png."""
+"""Runs PROGRAM's tests matching FILTER inside a Wine virtual desktop; each window they hold (HoldForPhoto: rectangle
+and caption in HOLD-n.ready) is photographed with its caption bar into test-artifacts/ (the first as FIRST, dialogs
+by SCENES, other boxes as vantro_message), then HOLD-n.done lets it go. COUNT different pictures must come."""
+import glob
 import os
 import subprocess
 import sys
@@ -8,37 +10,40 @@ import time
 
 BUILD = os.environ["SUITE_BUILD_DIR"]
 ARTIFACTS = os.path.join(BUILD, "test-artifacts")
-HOLD = os.path.join(ARTIFACTS, "demo-hold")  # the test program's .ready and .done files
+HOLD = os.path.join(ARTIFACTS, "shot-hold")
+SCENES = {"接続先サーバの登録": "vantro_server", "HTTPプロキシサーバーの登録": "vantro_input", "アプリケーション情報": "vantro_about"}
 
 
-def main():
+def main(program, test_filter, first, count):
     os.makedirs(ARTIFACTS, exist_ok=True)
-    for name in (HOLD + ".ready", HOLD + ".done"):
-        if os.path.exists(name):
-            os.remove(name)
-    demo = subprocess.Popen(
-        [os.path.join(BUILD, "wine-run.sh"), "explorer", "/desktop=wlshot,800x600",
-         os.path.join(BUILD, "tests", "wl", "wl_lifetime_tests.exe"), "--gtest_filter=*Demonstration*"],
-        env=dict(os.environ, WL_DEMO_HOLD="Z:" + HOLD), stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-    try:
-        deadline = time.monotonic() + 60
-        while not os.path.exists(HOLD + ".ready"):
-            if time.monotonic() > deadline or demo.poll() is not None:
-                print("the demonstration frame did not come up")
-                return 1
+    for name in glob.glob(HOLD + "-*"):
+        os.remove(name)
+    tests = subprocess.Popen(
+        [os.path.join(BUILD, "wine-run.sh"), "explorer", "/desktop=shots,800x600", os.path.join(BUILD, "tests", program),
+         "--gtest_filter=" + test_filter],
+        env=dict(os.environ, SHOT_HOLD="Z:" + HOLD), stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    shots = []
+    while tests.poll() is None or os.path.exists("%s-%d.ready" % (HOLD, len(shots) + 1)):
+        ready = "%s-%d.ready" % (HOLD, len(shots) + 1)
+        if not os.path.exists(ready) or not os.path.getsize(ready):
             time.sleep(0.2)
+            continue
         time.sleep(1.0)  # the desktop paints
-        shot = os.path.join(ARTIFACTS, "demo_desktop.png")
-        subprocess.run(["import", "-window", "root", "-crop", "800x600+0+0", "+repage", shot], check=True, timeout=30)
-        print("screenshot:", shot)
-    finally:
-        open(HOLD + ".done", "w").close()
-        output = demo.communicate(timeout=60)[0].decode(errors="replace")
-    if "[  PASSED  ] 1 test" not in output:
-        print(output)
+        x, y, w, h, caption = open(ready, "rb").read().decode("cp932").split(" ", 4)
+        path = os.path.join(ARTIFACTS, "%s.png" % SCENES.get(caption, "vantro_message" if shots else first))
+        subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (int(w) + 16, int(h) + 16,
+                        max(int(x) - 8, 0), max(int(y) - 8, 0)), "+repage", path], check=True, timeout=30)
+        print("screenshot:", path)
+        shots.append(os.path.basename(path))
+        open(ready[:-len(".ready")] + ".done", "w").close()
+    output = tests.communicate(timeout=300)[0].decode(errors="replace")
+    for name in glob.glob(HOLD + "-*"):
+        os.remove(name)
+    if len(set(shots)) != int(count) or "FAILED" in output or "[  PASSED  ]" not in output:
+        print("photographed: %s\n%s" % (shots, output))
         return 1
     return 0
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(*sys.argv[1:]))
