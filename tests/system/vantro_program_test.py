@@ -78,7 +78,7 @@ def check_seeded(driver):
         c.expect("failure line", bool(re.match(FAILED, lines[0])), True)
         answered = re.match(ANSWERED % ("補正", re.escape(CHRONY)), lines[1])
         c.expect("correction line", bool(answered and 4.9 < float(answered.group(1)) < 5.1), True)
-        step = STEP.search(v.stderr_text())
+        step = STEP.search(v.output_text())
         c.expect("step asked for", bool(step and 4900 < int(step.group(1)) < 5100), True)
         time.sleep(1)  # the status bar's countdown
         v.screenshot(os.path.join(ARTIFACTS, "vantro_main_running.png"))
@@ -132,7 +132,7 @@ def check_first_start(driver):
         c.until(lambda: c.list_state(133)[0] == 1)
         c.expect("periodic runs", (c.list_state(133), driver.send(v.control(130), TB_ISBUTTONCHECKED, 32776) != 0,
                                    c.list_state(1005)[1]), ((1, 0), True, 1))
-        c.expect("step asked for", bool(STEP.search(v.stderr_text())), True)
+        c.expect("step asked for", bool(STEP.search(v.output_text())), True)
         for command, question, count in ((32793, "時刻補正に利用する通信方法をHTTPに切り替えます\n（NTPが利用可能な方は補正精度"
                                           "の高いNTPの利用継続を推奨いたします）\nよろしいですか？", 2),
                                          (32792, "時刻補正に利用する通信方法をNTPに切り替えます\n（補正精度の高いNTPの"

@@ -7,9 +7,10 @@ import re
 import select
 import shutil
 import subprocess
+import tempfile
 import time
 
-from . import wine
+from . import process, wine
 
 WM_CLOSE, WM_COMMAND, WM_CHAR = 0x0010, 0x0111, 0x0102
 WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONUP = 0x0201, 0x0202, 0x0205
@@ -159,6 +160,67 @@ def start(driver, command, output, window_class, env=None, desktop=None):
         window = driver.find(window_class, 1000)
         return window if window and window.title else None
     return started, driver.until(titled, 30000)
+
+
+def read_text(path, encoding="cp932"):  # None without the file
+    try:
+        with open(path, "rb") as f:
+            return f.read().decode(encoding, errors="replace")
+    except OSError:
+        return None
+
+
+class Program:
+    """A copy of a program in a fresh folder, started on entering (prepare() first) until its main window has a title;
+    on leaving closed unless it was, and removed. close() is the subclass's."""
+
+    def __init__(self, driver, program, window_class, args=(), env=None, desktop=None):
+        self.driver, self.program, self.window_class, self.args = driver, program, window_class, list(args)
+        self.env, self.desktop, self.closed = env or {}, desktop, False
+        self.folder = tempfile.mkdtemp(prefix="program-")
+        self.exe, self.process, self.window = os.path.join(self.folder, os.path.basename(program)), None, None
+
+    def path(self, name):
+        return os.path.join(self.folder, name)
+
+    def prepare(self):
+        pass
+
+    def __enter__(self):
+        try:
+            shutil.copyfile(wine.program(self.program), self.exe)
+            self.prepare()
+            self.process, self.window = start(self.driver, [self.exe] + self.args, self.path("wine-output.txt"),
+                                              self.window_class, self.env, self.desktop)
+            if not self.window:
+                raise RuntimeError("%s showed no window with a title:\n%s" % (self.exe, self.output_text()))
+            return self
+        except Exception:
+            self.__exit__()
+            raise
+
+    def command(self, command_id):
+        return self.driver.command(self.window.hwnd, command_id)
+
+    def output_text(self):
+        """What Wine and the program wrote so far."""
+        return read_text(self.path("wine-output.txt"), "utf-8")
+
+    def wait(self, timeout=30.0):
+        """The exit code, or None when it did not end in time."""
+        try:
+            return self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def __exit__(self, *exc):
+        if self.window is not None and not self.closed:
+            self.close()
+        if self.process is not None:
+            self.wait(60)  # a virtual desktop ends by itself once its last window is gone
+            process.reap(self.process)
+        shutil.rmtree(self.folder, ignore_errors=True)
+        return False
 
 
 def stand_in(folder, name):
