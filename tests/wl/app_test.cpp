@@ -1,5 +1,4 @@
-// The application and its message loop: routing to objects, the end of the
-// loop with the main frame, idle phases, pre-translation, accelerators.
+// The message loop: routing to objects, its end with the main frame, idle phases, pre-translation, accelerators.
 #include "gui_test_support.h"
 #include "wl/attach_ctrl.h"
 #include "wl/window_map.h"

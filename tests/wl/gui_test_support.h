@@ -1,6 +1,5 @@
 #pragma once
-// Helpers of the window-framework tests: an application to drive, pixels
-// read back from windows, counting items, a recording frame.
+// Window-framework test helpers: an application, photo holds, pixels read back, counting items, a recording frame.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -17,9 +16,7 @@
 #include "wl/framework_app.h"
 #include "wl/owner_draw_item.h"
 
-// The thread's application while a test runs; its main window comes from
-// makeMain. Idle phases are counted; quitAfterIdle > 0 posts WM_QUIT with
-// 0 once that many idle phases have begun.
+// The test's application: main window from makeMain; idle phases counted, WM_QUIT 0 once nQuitAfterIdle have begun.
 class CTestApp : public CWLFrameworkApp {
  public:
   CWLFrameWindow* CreateMainWindow() override { return makeMain ? makeMain() : nullptr; }
@@ -106,8 +103,7 @@ class CRecordingFrame : public CWLFrameWindow {
   std::function<void(CWLCmdState*)> onCmdState;
 };
 
-// The thread's application for each test; frames made by NewFrame are
-// destroyed after it.
+// The thread's application for each test; frames made by NewFrame are destroyed after it.
 class WindowTest : public ::testing::Test {
  protected:
   template <class T = CWLFrameWindow, class... Args>

@@ -1,5 +1,4 @@
-// Whole frames: a thousand made and destroyed leave no GDI or USER object
-// behind; the demonstration frame photographed; the generated icon.
+// Whole frames: a thousand cycles leave no GDI or USER object behind; the demonstration frame; the generated icon.
 #include "../client/temp_folder.h"
 #include "core/clock.h"
 #include "demo_frame.h"
@@ -15,10 +14,9 @@ class CCountedFrame : public CDemoFrame {
 };
 int CCountedFrame::nDeleted = 0;
 
-// The process's GDI and USER objects: GetGuiResources where the system has
-// it. Wine answers ERROR_CALL_NOT_IMPLEMENTED; there the live handles of its
-// GDI table (a bare index is a handle) and the process's windows (index * 2 +
-// 0x20, any generation) are counted by probing handle values.
+// The process's GDI and USER objects: GetGuiResources where the system has it. Wine answers ERROR_CALL_NOT_IMPLEMENTED;
+// there the live handles of its GDI table (a bare index is a handle) and the process's windows (index * 2 + 0x20, any
+// generation) are counted by probing handle values.
 int CountObjects(DWORD dwKind) {
   SetLastError(0);
   DWORD n = GetGuiResources(GetCurrentProcess(), dwKind);
