@@ -134,9 +134,7 @@ auto Drive(std::function<void(CUser&)> script, Modal modal) {
       PostMessageA(hOpen, WM_COMMAND, IDCANCEL, 0);
     }
   });
-  struct Join {
-    std::thread& t;
-    ~Join() { t.join(); }
-  } join{user};
-  return modal();
+  auto result = modal();
+  user.join();
+  return result;
 }

@@ -6,16 +6,14 @@ questions answered No (or OK), and must end with 0."""
 
 import os
 import re
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from peers import process, wine  # noqa: E402
-from peers.window_driver import IDNO, IDOK, WM_CLOSE, WindowDriver, start  # noqa: E402
+from peers import wine  # noqa: E402
+from peers.window_driver import IDNO, IDOK, WM_CLOSE, Program, WindowDriver  # noqa: E402
 
 SYSTEM_DLLS = {"advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
                "ole32.dll", "oleaut32.dll", "shell32.dll", "shfolder.dll", "shlwapi.dll", "user32.dll",
@@ -50,27 +48,17 @@ def version_block(path):
 
 def run_and_close(path, arguments, window_class, in_place=False, while_open=None):
     """The exit code of a copy (in_place: of the program itself) started, given while_open() once its window is
-    there, and closed; None when it did not end."""
-    folder = tempfile.mkdtemp(prefix="shipped-")
-    exe = path if in_place else shutil.copy(path, folder)
-    started = None
-    try:
-        with WindowDriver() as driver:
-            started, window = start(driver, [exe] + arguments.split(), os.path.join(folder, "output.txt"), window_class)
-            if window is not None:
-                if while_open:
-                    while_open()
-                driver.post(window.hwnd, WM_CLOSE)
-            deadline = time.monotonic() + 60
-            while window is not None and started.poll() is None and time.monotonic() < deadline:
-                for box in driver.boxes(window.hwnd, 1, 1000):
-                    driver.answer(box, IDNO if IDNO in box.buttons else IDOK)
-            return started.wait(max(deadline - time.monotonic(), 1))
-    except subprocess.TimeoutExpired:
-        return None
-    finally:
-        process.reap(started)
-        shutil.rmtree(folder, ignore_errors=True)
+    there, sent WM_CLOSE and its questions answered No (or OK); None when it did not end."""
+    with WindowDriver() as driver, Program(driver, path, window_class, arguments.split(), in_place=in_place) as program:
+        program.closed = True
+        if while_open:
+            while_open()
+        driver.post(program.window.hwnd, WM_CLOSE)
+        deadline = time.monotonic() + 60
+        while program.process.poll() is None and time.monotonic() < deadline:
+            for box in driver.boxes(program.window.hwnd, 1, 1000):
+                driver.answer(box, IDNO if IDNO in box.buttons else IDOK)
+        return program.wait(max(deadline - time.monotonic(), 1))
 
 
 def check(tree, runs_i686, relative, arguments, window_class):

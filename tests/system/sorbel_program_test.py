@@ -65,7 +65,7 @@ def check_served(driver, settings, stratum, refid):
         expect(label + " offsets within 2 ms", [abs(o) <= 0.002 for o in (theirs["offset"], chrony_offset)], [True] * 2)
         expect(label + " tray icon", driver.tray(program.window.hwnd, sp.TRAY_ICON_ID, True), True)
         if settings is None:
-            second = wine.run(os.path.join(program.folder, "Sorbel.exe"), timeout=60)
+            second = wine.run(program.exe, timeout=60)
             expect("second instance exit code", second.returncode, 0)
             expect("first instance answers", program.answers(123), True)
             written = DEFAULTS

@@ -23,11 +23,7 @@ std::string ButtonText(HWND hToolBar, UINT nId) {
 
 std::string ToolText(HWND hTip, HWND hOwner, UINT_PTR uId) {
   char szText[100] = "";
-  TOOLINFOA info = {};
-  info.cbSize = sizeof(info);
-  info.hwnd = hOwner;
-  info.uId = uId;
-  info.lpszText = szText;
+  TOOLINFOA info = {sizeof(info), 0, hOwner, uId, {}, nullptr, szText, 0, nullptr};
   SendMessageA(hTip, TTM_GETTEXTA, 0, reinterpret_cast<LPARAM>(&info));
   return szText;
 }

@@ -18,10 +18,10 @@ def main(program, test_filter, first, count):
     os.makedirs(ARTIFACTS, exist_ok=True)
     for name in glob.glob(HOLD + "-*"):
         os.remove(name)
-    tests = subprocess.Popen(
-        [os.path.join(BUILD, "wine-run.sh"), "explorer", "/desktop=shots,800x600", os.path.join(BUILD, "tests", program),
-         "--gtest_filter=" + test_filter],
-        env=dict(os.environ, SHOT_HOLD="Z:" + HOLD), stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    tests = subprocess.Popen([os.path.join(BUILD, "wine-run.sh"), "explorer", "/desktop=shots,800x600",
+                              os.path.join(BUILD, "tests", program), "--gtest_filter=" + test_filter],
+                             env=dict(os.environ, SHOT_HOLD="Z:" + HOLD), stdout=subprocess.PIPE,
+                             stderr=subprocess.STDOUT)
     shots = []
     while tests.poll() is None or os.path.exists("%s-%d.ready" % (HOLD, len(shots) + 1)):
         ready = "%s-%d.ready" % (HOLD, len(shots) + 1)

@@ -14,7 +14,7 @@ from . import process, wine
 
 WM_CLOSE, WM_COMMAND, WM_CHAR = 0x0010, 0x0111, 0x0102
 WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONUP = 0x0201, 0x0202, 0x0205
-IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
+IDOK, IDYES, IDNO = 1, 6, 7
 SW_SHOW, SW_SHOWNA, WS_VISIBLE = 5, 8, 0x10000000
 DRIVER = "tests/system/window_driver.exe"
 
@@ -145,23 +145,6 @@ class WindowDriver:
         return unescape(reply[4:])
 
 
-def start(driver, command, output, window_class, env=None, desktop=None):
-    """Starts command through wine-run.sh (in that Wine virtual desktop), its output into the file `output`;
-    (the process, its main window once that has a title, or None after 30 s)."""
-    if desktop:
-        command = ["explorer", "/desktop=%s,640x560" % desktop] + command
-    with open(output, "wb") as out:
-        started = subprocess.Popen([os.path.join(wine.build_dir(), "wine-run.sh")] + command, stdin=subprocess.DEVNULL,
-                                   stdout=out, stderr=subprocess.STDOUT, env=dict(os.environ, **(env or {})))
-    if desktop:
-        driver.until(lambda: driver.desktop(desktop), 30000)
-
-    def titled():  # the window exists before its creation handler has set its title
-        window = driver.find(window_class, 1000)
-        return window if window and window.title else None
-    return started, driver.until(titled, 30000)
-
-
 def read_text(path, encoding="cp932"):  # None without the file
     try:
         with open(path, "rb") as f:
@@ -171,14 +154,16 @@ def read_text(path, encoding="cp932"):  # None without the file
 
 
 class Program:
-    """A copy of a program in a fresh folder, started on entering (prepare() first) until its main window has a title;
-    on leaving closed unless it was, and removed. close() is the subclass's."""
+    """A copy of a program (in_place: the program itself) started from a fresh folder on entering, prepare() first,
+    in that Wine virtual desktop if one is named, until its main window has a title (bounded); on leaving closed unless
+    it was, and the folder removed. close() is the subclass's."""
 
-    def __init__(self, driver, program, window_class, args=(), env=None, desktop=None):
+    def __init__(self, driver, program, window_class, args=(), env=None, desktop=None, in_place=False):
         self.driver, self.program, self.window_class, self.args = driver, program, window_class, list(args)
-        self.env, self.desktop, self.closed = env or {}, desktop, False
+        self.env, self.desktop, self.closed, self.in_place = env or {}, desktop, False, in_place
         self.folder = tempfile.mkdtemp(prefix="program-")
-        self.exe, self.process, self.window = os.path.join(self.folder, os.path.basename(program)), None, None
+        self.exe = program if in_place else os.path.join(self.folder, os.path.basename(program))
+        self.process = self.window = None
 
     def path(self, name):
         return os.path.join(self.folder, name)
@@ -188,16 +173,27 @@ class Program:
 
     def __enter__(self):
         try:
-            shutil.copyfile(wine.program(self.program), self.exe)
+            if not self.in_place:
+                shutil.copyfile(wine.program(self.program), self.exe)
             self.prepare()
-            self.process, self.window = start(self.driver, [self.exe] + self.args, self.path("wine-output.txt"),
-                                              self.window_class, self.env, self.desktop)
+            desktop = ["explorer", "/desktop=%s,640x560" % self.desktop] if self.desktop else []
+            with open(self.path("wine-output.txt"), "wb") as out:
+                self.process = subprocess.Popen([os.path.join(wine.build_dir(), "wine-run.sh")] + desktop +
+                                                [self.exe] + self.args, stdin=subprocess.DEVNULL, stdout=out,
+                                                stderr=subprocess.STDOUT, env=dict(os.environ, **self.env))
+            if self.desktop:
+                self.driver.until(lambda: self.driver.desktop(self.desktop), 30000)
+            self.window = self.driver.until(self.titled, 30000)
             if not self.window:
                 raise RuntimeError("%s showed no window with a title:\n%s" % (self.exe, self.output_text()))
             return self
         except Exception:
             self.__exit__()
             raise
+
+    def titled(self):  # the window exists before its creation handler has set its title
+        window = self.driver.find(self.window_class, 1000)
+        return window if window and window.title else None
 
     def command(self, command_id):
         return self.driver.command(self.window.hwnd, command_id)
