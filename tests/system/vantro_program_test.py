@@ -47,10 +47,8 @@ class Checks:
     def answer(self, label, text, button, buttons=None):
         """The one box up has the text (and the buttons); it gets the button."""
         boxes = self.driver.boxes(self.v.window.hwnd, 1)
-        self.expect(label, [(b.text, b.caption.startswith(vp.TITLE), b.owner) for b in boxes],
-                    [(text, True, self.v.window.hwnd)])
-        if buttons:
-            self.expect(label + " buttons", boxes[0].buttons if boxes else None, buttons)
+        self.expect(label, [(b.text, b.caption.startswith(vp.TITLE), b.owner, buttons and b.buttons) for b in boxes],
+                    [(text, True, self.v.window.hwnd, buttons)])
         for box in boxes:
             self.driver.answer(box, button)
 
