@@ -10,21 +10,21 @@ import time
 
 BUILD = os.environ["SUITE_BUILD_DIR"]
 ARTIFACTS = os.path.join(BUILD, "test-artifacts")
-HOLD = os.path.join(ARTIFACTS, "shot-hold")
 SCENES = {"接続先サーバの登録": "vantro_server", "HTTPプロキシサーバーの登録": "vantro_input", "アプリケーション情報": "vantro_about"}
 
 
 def main(program, test_filter, first, count):
+    hold = os.path.join(ARTIFACTS, first + "-hold")  # hold files and desktop of this run alone
     os.makedirs(ARTIFACTS, exist_ok=True)
-    for name in glob.glob(HOLD + "-*"):
+    for name in glob.glob(hold + "-*"):
         os.remove(name)
-    tests = subprocess.Popen([os.path.join(BUILD, "wine-run.sh"), "explorer", "/desktop=shots,800x600",
+    tests = subprocess.Popen([os.path.join(BUILD, "wine-run.sh"), "explorer", "/desktop=%s,800x600" % first,
                               os.path.join(BUILD, "tests", program), "--gtest_filter=" + test_filter],
-                             env=dict(os.environ, SHOT_HOLD="Z:" + HOLD), stdout=subprocess.PIPE,
+                             env=dict(os.environ, SHOT_HOLD="Z:" + hold), stdout=subprocess.PIPE,
                              stderr=subprocess.STDOUT)
     shots = []
-    while tests.poll() is None or os.path.exists("%s-%d.ready" % (HOLD, len(shots) + 1)):
-        ready = "%s-%d.ready" % (HOLD, len(shots) + 1)
+    while tests.poll() is None or os.path.exists("%s-%d.ready" % (hold, len(shots) + 1)):
+        ready = "%s-%d.ready" % (hold, len(shots) + 1)
         if not os.path.exists(ready) or not os.path.getsize(ready):
             time.sleep(0.2)
             continue
@@ -37,7 +37,7 @@ def main(program, test_filter, first, count):
         shots.append(os.path.basename(path))
         open(ready[:-len(".ready")] + ".done", "w").close()
     output = tests.communicate(timeout=300)[0].decode(errors="replace")
-    for name in glob.glob(HOLD + "-*"):
+    for name in glob.glob(hold + "-*"):
         os.remove(name)
     if len(set(shots)) != int(count) or "FAILED" in output or "[  PASSED  ]" not in output:
         print("photographed: %s\n%s" % (shots, output))
