@@ -74,7 +74,7 @@ def run(seconds):
             time.sleep(seconds)
             shot = program.screenshot(os.path.join(OUT, "vantro_main.png"))
             lines = vp.read_text(log) or ""
-            stderr = program.stderr_text()
+            stderr = program.output_text()
             code = program.close()
             settings = vp.read_text(os.path.join(vp.data_folder(), "ntp_config.txt")) or "(not written)\n"
     steps = [line for line in stderr.splitlines() if "NtSetSystemTime" in line]

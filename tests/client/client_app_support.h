@@ -1,19 +1,15 @@
 #pragma once
-// Helpers of the client tests: a scripted SNTP server, a prompt, a run log
-// without list control, a main window that records, a user on a second thread.
+// Client test helpers: a scripted SNTP server, a prompt, a run log and main window that record, a user on a thread.
 #include <climits>
 #include <deque>
-#include <fstream>
 #include <functional>
-#include <set>
 
 #include "client/correction_scheduler.h"
 #include "support/suite.h"
+#include "wl/gui_test_support.h"
 
-// On 127.0.0.1:123 (under Wine replies come from 127.0.0.1 whatever a socket
-// is bound to), answers request n with answer n of its script (later ones
-// with the last): the server clock that many ms ahead of the installed
-// clock, kBad (a reply of the wrong mode) or kSilent.
+// On 127.0.0.1:123 (Wine replies from there whatever the binding), answers request n with script entry n (or the last):
+// the server clock that many ms ahead of the installed clock, kBad (a reply of the wrong mode) or kSilent.
 class CNtpResponder {
  public:
   static constexpr LONG kBad = LONG_MIN, kSilent = LONG_MIN + 1;
@@ -88,34 +84,13 @@ class CRecordingWindow : public CSchedulerWindow {
   void KillTimer(UINT_PTR nId) override { aPosted.push_back(static_cast<UINT>(nId)); }
   void PostCommand(UINT nId) override { aPosted.push_back(nId); }
   void SetStatusText(int nPart, const char* pszText) override { asText[nPart] = pszText; }
-  void RunDiagnosis() override { ++nDiagnoses; }
+  void RunDiagnosis() override {}
   std::vector<UINT> aPosted;  // the commands posted and the timers killed
   std::string asText[3];
-  int nDiagnoses = 0;
 };
 
-// With VANTRO_SHOT_HOLD set (screenshots.py), a window of a class and caption
-// not seen before is shown and held, pump() running, until photographed:
-// its rectangle and caption go into HOLD-n.ready; HOLD-n.done lets it go.
-inline void HoldForPhoto(HWND h, std::function<void()> pump = [] { GetWin32Clock()->Sleep(100); }) {
-  static std::set<std::string> seen;
-  char szCaption[256] = "", szClass[64] = "";
-  GetWindowTextA(h, szCaption, sizeof(szCaption));
-  GetClassNameA(h, szClass, sizeof(szClass));
-  const char* pszHold = getenv("VANTRO_SHOT_HOLD");
-  if (pszHold == nullptr || h == nullptr || !seen.insert(std::string(szClass) + szCaption).second) return;
-  ShowWindow(h, SW_SHOWNA);
-  RECT rc;
-  GetWindowRect(h, &rc);
-  std::string sName = std::string(pszHold) + "-" + std::to_string(seen.size());
-  std::ofstream(sName + ".ready") << rc.left << " " << rc.top << " " << rc.right - rc.left << " "
-                                  << rc.bottom - rc.top << " " << szCaption;
-  for (int i = 0; i < 600 && GetFileAttributesA((sName + ".done").c_str()) == INVALID_FILE_ATTRIBUTES; ++i) pump();
-}
-
-// Plays the user of the modal dialog that modal() shows on this thread, with
-// bounded waits; whatever the script leaves open is cancelled, and it ends
-// before modal's result is returned. Typing is WM_CHAR per byte, as keys give.
+// Plays the user of the dialog modal() shows, with bounded waits; what it leaves open is cancelled before modal
+// returns. Typing is WM_CHAR per byte, as keys give.
 struct CUser {
   static HWND Wait(const char* pszCaption) {
     for (int i = 0; i < 500; ++i, GetWin32Clock()->Sleep(20)) {
@@ -159,9 +134,7 @@ auto Drive(std::function<void(CUser&)> script, Modal modal) {
       PostMessageA(hOpen, WM_COMMAND, IDCANCEL, 0);
     }
   });
-  struct Join {
-    std::thread& t;
-    ~Join() { t.join(); }
-  } join{user};
-  return modal();
+  auto result = modal();
+  user.join();
+  return result;
 }

@@ -1,7 +1,5 @@
-// Built as the shipped programs are (suite_program), with the lean runtime:
-// a function-local static that several threads meet at once is initialised
-// once and seen initialised by all, and a nothrow allocation that cannot be
-// met gives nullptr. Exit code 0 when all holds.
+// Built as the shipped programs (lean runtime): a local static met by several threads at once is initialised once and
+// seen so by all; a nothrow allocation that cannot be met gives nullptr. Exit code 0 when all holds.
 #include <windows.h>
 
 #include <new>

@@ -1,12 +1,10 @@
-// The settings panel in a main window titled like Vantro's, with its dialogs
-// driven as a user would (and photographed when screenshots.py runs this).
+// The settings panel in a window titled like Vantro's, its dialogs driven as a user would (screenshots.py photographs).
 #include "client/about_dialog.h"
 #include "client/client_correction_host.h"
 #include "client/ntp_config_bar.h"
 #include "client/res/resource_ids.h"
 #include "client_app_support.h"
 #include "temp_folder.h"
-#include "wl/gui_test_support.h"
 
 namespace {
 const char kMainTitle[] = "ミルタ　～インターネット時刻補正～ v1.08版";
@@ -37,8 +35,6 @@ class PanelTest : public WindowTest {
 };
 }  // namespace
 
-// (A first start that becomes an automatic start, the panel showing it so
-// that the save at exit writes it, is vantro_program_test's.)
 TEST_F(PanelTest, ValuesAreRaisedToTheirMinimumsWhenRead) {
   const int kEdits[] = {IDC_CHECK_SPAN, IDC_TIMEOUT, IDC_ALLOWANCE};
   struct Case {

@@ -1,6 +1,5 @@
-// The correction scheduler without windows, on a simulated clock, against a
-// scripted SNTP server under three names. (scheduler_correction_test.py runs
-// PeriodicRunsAgainstRealServers: fail-over, the hold-back instead of a step,
+// The correction scheduler without windows, on a simulated clock, against a scripted SNTP server under three names.
+// (PeriodicRunsAgainstRealServers, run by scheduler_correction_test.py: fail-over, the hold-back instead of a step,
 // rotation past the server that answered, the next run 900 ticks on.)
 #include "client/client_correction_host.h"
 #include "client/res/resource_ids.h"
@@ -90,8 +89,7 @@ TEST_F(SchedulerTest, AClockAheadIsHeldBack700MsATickAndATestRunNeverSets) {
   EXPECT_EQ(nSets, clock.GetSetCount());
 }
 
-// Run by scheduler_correction_test.py: SCHEDULER_PEERS names a silent server
-// and two whose clocks run 3 s behind the real one, which the runs go by.
+// SCHEDULER_PEERS: a silent server and two whose clocks run 3 s behind the real one, which the runs go by.
 TEST_F(SchedulerTest, PeriodicRunsAgainstRealServers) {
   const char* pszPeers = getenv("SCHEDULER_PEERS");
   if (pszPeers == nullptr) GTEST_SKIP() << "scheduler_correction_test.py runs this";

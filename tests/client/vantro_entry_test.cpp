@@ -1,5 +1,4 @@
-// Vantro's entry: only the exact "/usermode" keeps a limited process from
-// restarting elevated, and a second copy wakes the first and ends with 0.
+// Vantro's entry: only "/usermode" keeps a limited process from restarting elevated; a second copy wakes the first.
 #include <gtest/gtest.h>
 
 #include "client/res/resource_ids.h"

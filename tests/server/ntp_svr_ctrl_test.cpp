@@ -1,8 +1,5 @@
-// The tray controller in this process: a real hidden window with the
-// program's resources, a stand-in system for boxes, shell starts and the
-// program's folder and command line. (sorbel_program_test sees the notices'
-// texts, captions and owner, service mode refuse the service tools, a close
-// wait for a box, and the session's end keep the switched modes.)
+// The tray controller in this process: a hidden window with the program's resources, a stand-in system for boxes,
+// shell starts, folder and command line. (The notices' captions and owner, service mode: sorbel_program_test's.)
 #include "server/ntp_svr_ctrl.h"
 
 #include <gtest/gtest.h>

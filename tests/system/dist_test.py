@@ -1,9 +1,5 @@
-"""make dist's release as a Windows user gets it: the zip unpacks to the
-product folder (the build's programs byte for byte, the factory lists, the
-default SORBEL.INI, the read-mes), where Sorbel.exe answers and Vantro.exe
-starts with the factory list; the installer (/S /STARTUP) puts the same files,
-the Start-menu, start-up and uninstall entries in place, its programs run, and
-its silent uninstaller removes all of it but Vantro's data folder."""
+"""make dist's release as a Windows user gets it: the zip's files and programs as unpacked; the silent installer's
+files, links and uninstall entry, its programs, and its uninstaller that leaves only Vantro's data folder."""
 
 import csv
 import os
@@ -50,8 +46,7 @@ def check_files(folder, tree):
 
 
 def programs_run(folder):
-    """Sorbel.exe answers on port 123 as SORBEL.INI says (stratum 4: ours, not
-    another server), Vantro.exe saves the factory list beside it; both end with 0."""
+    """Sorbel.exe answers with stratum 4 (ours), Vantro.exe saves the factory list beside it; both end with 0."""
     answered = []
     replies = lambda: ((ask(123, request(), timeout=0.25) or b"--")[1] for _ in range(40))  # noqa: E731
     sorbel = run_and_close(os.path.join(folder, "Sorbel.exe"), "", SORBEL_CLASS, True,

@@ -9,7 +9,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from peers import PeerUnavailable, chrony, ntpdig, run_checks, sorbel, wine  # noqa: E402
+from peers import chrony, ntpdig, process, run_checks, sorbel, wine  # noqa: E402
 
 ADDRESS, SILENT_ADDRESS = "127.0.0.2", "127.0.0.3"
 ALLOWANCE_MS = 1000
@@ -103,19 +103,9 @@ BAD_SERVER = [
     (lambda q: [(reply(q)[:47], True)], "受信失敗"), (lambda q: [(reply(q) + b"\0", True)], "受信失敗")]
 
 
-def held(address):
-    s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-    try:
-        s.bind((address, 123))
-    except OSError as e:
-        s.close()
-        raise PeerUnavailable("cannot hold %s:123: %s" % (address, e))
-    return s
-
-
 def check_own_server_and_unknown_name():
     failures = []
-    with held(SILENT_ADDRESS) as server, socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as other:
+    with process.held_udp(SILENT_ADDRESS, 123) as server, socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as other:
         other.bind((SILENT_ADDRESS, 0))
         server.settimeout(60)
 

@@ -1,29 +1,19 @@
-"""The programs we ship, as a Windows user gets them: 32-bit executables
-(PE32, Intel 80386) importing only DLLs every Windows has, that start, and
-whose version block (read as the properties page does) carries the program's
-version and the suite's from cmake/version.cmake, with Japanese names.
-
-Where the kernel cannot execute 32-bit code, a 64-bit build runs the tests and
-the shipped programs in BUILD-i686 are checked by their headers only.
-
-Usage: shipped_programs_test.py RELATIVE_PATH[=ARGUMENTS][@WINDOW_CLASS] ...
-With a window class (a program that runs until told to end), a copy in an
-empty folder is started, its window sent WM_CLOSE, its questions answered No
-(or OK), and it must end with 0.
-"""
+"""The shipped programs as a Windows user gets them: PE32 for Intel 80386, system DLLs only, a version block (read as
+the properties page does) with the versions of cmake/version.cmake and Japanese names, and they start. Where 32-bit
+code cannot run, the programs of BUILD-i686 are checked by their headers only.
+Arguments: RELATIVE_PATH[=ARGUMENTS][@WINDOW_CLASS]; with a window class a copy is started, sent WM_CLOSE, its
+questions answered No (or OK), and must end with 0."""
 
 import os
 import re
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from peers import process, wine  # noqa: E402
-from peers.window_driver import IDNO, IDOK, WM_CLOSE, WindowDriver  # noqa: E402
+from peers import wine  # noqa: E402
+from peers.window_driver import IDNO, IDOK, WM_CLOSE, Program, WindowDriver  # noqa: E402
 
 SYSTEM_DLLS = {"advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
                "ole32.dll", "oleaut32.dll", "shell32.dll", "shfolder.dll", "shlwapi.dll", "user32.dll",
@@ -57,33 +47,18 @@ def version_block(path):
 
 
 def run_and_close(path, arguments, window_class, in_place=False, while_open=None):
-    """The exit code of a copy (or, in_place, of the program itself) started,
-    given while_open() once its window is there, and closed (None when it did
-    not end)."""
-    folder = tempfile.mkdtemp(prefix="shipped-")
-    exe = path if in_place else os.path.join(folder, os.path.basename(path))
-    if not in_place:
-        shutil.copyfile(path, exe)
-    started = None
-    try:
-        with WindowDriver() as driver, open(os.path.join(folder, "output.txt"), "wb") as out:
-            started = subprocess.Popen([os.path.join(wine.build_dir(), "wine-run.sh"), exe] + arguments.split(),
-                                       stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT)
-            window = driver.find(window_class, 30000)
-            if window is not None:
-                if while_open:
-                    while_open()
-                driver.post(window.hwnd, WM_CLOSE)
-            deadline = time.monotonic() + 60
-            while window is not None and started.poll() is None and time.monotonic() < deadline:
-                for box in driver.boxes(window.hwnd, 1, 1000):
-                    driver.answer(box, IDNO if IDNO in box.buttons else IDOK)
-            return started.wait(max(deadline - time.monotonic(), 1))
-    except subprocess.TimeoutExpired:
-        return None
-    finally:
-        process.reap(started)
-        shutil.rmtree(folder, ignore_errors=True)
+    """The exit code of a copy (in_place: of the program itself) started, given while_open() once its window is
+    there, sent WM_CLOSE and its questions answered No (or OK); None when it did not end."""
+    with WindowDriver() as driver, Program(driver, path, window_class, arguments.split(), in_place=in_place) as program:
+        program.closed = True
+        if while_open:
+            while_open()
+        driver.post(program.window.hwnd, WM_CLOSE)
+        deadline = time.monotonic() + 60
+        while program.process.poll() is None and time.monotonic() < deadline:
+            for box in driver.boxes(program.window.hwnd, 1, 1000):
+                driver.answer(box, IDNO if IDNO in box.buttons else IDOK)
+        return program.wait(max(deadline - time.monotonic(), 1))
 
 
 def check(tree, runs_i686, relative, arguments, window_class):

@@ -1,16 +1,6 @@
-"""Sorbel.exe itself under Wine and Xvfb, started from a folder of its own and
-driven through its hidden controller window by tests/system/window_driver.exe.
-
-  port123: ntpdig and chronyd -Q ask it with a SORBEL.INI and without one; the
-    exit command writes the eight keys; a second instance ends with 0; port 123
-    taken: the Windows Time question, then the notice; "/service" asks nothing
-    and refuses the service tools, and a close waits for that box.
-  ports: immediate broadcast to the INI's loopback broadcast address; broadcast
-    mode starts and stops timer 120 (Wine's message trace); "/SERVICE" is not
-    service mode; the session's end keeps a switched mode; the edit command
-    saves, then the shell opens the INI (a stand-in records it); the update
-    page; tray icon 33668; the tray popup.
-"""
+"""Sorbel.exe under Wine and Xvfb, driven through its controller window. port123: ntpdig and chronyd -Q, the
+written file, a second instance, the port taken, "/service". ports: broadcasts, "/SERVICE", the session's end,
+the shell starts, the tray."""
 
 import os
 import re
@@ -22,7 +12,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from peers import PeerUnavailable, chrony, ntpdig, run_checks, sorbel, wine  # noqa: E402
+from peers import chrony, ntpdig, process, run_checks, sorbel, wine  # noqa: E402
 from peers import sorbel_program as sp  # noqa: E402
 from peers import window_driver as wd  # noqa: E402
 
@@ -53,16 +43,6 @@ def mode_at_exit(program, key="MODE_NTP_RESPONSE"):
     return (sp.read_ini(program.ini_path) or {}).get("SORBEL", {}).get(key)
 
 
-def hold_port(address, port):
-    s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-    try:
-        s.bind((address, port))
-    except PermissionError:
-        s.close()
-        raise PeerUnavailable("binding port %d needs root" % port)
-    return s
-
-
 def answer_boxes(driver, program, label, text, buttons, answer=wd.IDOK, wait_ms=10000, caption=sp.TITLE):
     """The one box up: its text, buttons, caption and owner; it gets `answer`."""
     boxes = driver.boxes(program.window.hwnd, 1, wait_ms)
@@ -85,7 +65,7 @@ def check_served(driver, settings, stratum, refid):
         expect(label + " offsets within 2 ms", [abs(o) <= 0.002 for o in (theirs["offset"], chrony_offset)], [True] * 2)
         expect(label + " tray icon", driver.tray(program.window.hwnd, sp.TRAY_ICON_ID, True), True)
         if settings is None:
-            second = wine.run(os.path.join(program.folder, "Sorbel.exe"), timeout=60)
+            second = wine.run(program.exe, timeout=60)
             expect("second instance exit code", second.returncode, 0)
             expect("first instance answers", program.answers(123), True)
             written = DEFAULTS
@@ -97,13 +77,12 @@ def check_served(driver, settings, stratum, refid):
 
 
 def check_port_123_taken(driver):
-    with hold_port("127.0.0.1", 123):
+    with process.held_udp("127.0.0.1", 123):
         with sp.SorbelProgram(driver, None) as program:
             answer_boxes(driver, program, "question", QUESTION % 123, [wd.IDYES, wd.IDNO], wd.IDNO)
             answer_boxes(driver, program, "notice after No", NOTICE % 123, [wd.IDOK])
             expect("exit code, response mode at exit", (program.close(), mode_at_exit(program)), (0, "OFF"))
-        # The service host's run: net stop w32time without asking, no box;
-        # the service tools refused, and a close waits for that box.
+        # The service host's run asks nothing; the service tools refused, and a close waits for that box.
         with sp.SorbelProgram(driver, None, ["/service"]) as program:
             expect("/service title", program.window.title, SERVICE_TITLE)
             answer_boxes(driver, program, "/service boxes", None, None, wait_ms=4000)
@@ -123,11 +102,10 @@ def timer_lines(text, hwnd):
 
 
 def check_broadcasts_and_upper_case_service(driver):
-    """Its own port taken and "/SERVICE", which is not service mode: the notice."""
-    listener = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-    listener.bind(("127.255.255.255", 0))
+    """Broadcasts; its own port taken and "/SERVICE", which is not service mode: the notice."""
+    listener = process.held_udp("127.255.255.255", 0)
     listener.settimeout(5)
-    holder = hold_port("0.0.0.0", 0)
+    holder = process.held_udp("0.0.0.0", 0)
     port = holder.getsockname()[1]
     settings = {"NTPCONFIG": {"NTP_PORT": port},
                 "SORBEL": {"BROADCAST_IPADDR": "127.255.255.255", "BROADCAST_NTPPORT": listener.getsockname()[1]}}

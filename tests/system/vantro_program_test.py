@@ -1,21 +1,15 @@
-"""Vantro.exe under Wine and Xvfb, driven through window_driver.exe, against
-chronyd -x +5 s on 127.0.0.82 and a silent server on 127.0.0.81 (port 123):
-a seeded data folder (runs, refused step, screenshots, test run, diagnosis,
-service tool, start-up links, settings at exit), the first start without
-files (question, first save, periodic runs, protocol switch, list edits,
-tray, second instance, session end) and "/service" (strings 119 and 106, a
-close that waits for the box, nothing saved)."""
+"""Vantro.exe under Wine and Xvfb against chronyd -x +5 s and a silent server: a seeded data folder, the first
+start without files, and "/service"."""
 
 import glob
 import os
 import re
-import socket
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from peers import PeerUnavailable, chrony, run_checks, wine  # noqa: E402
+from peers import chrony, process, run_checks, wine  # noqa: E402
 from peers import vantro_program as vp  # noqa: E402
 from peers.window_driver import IDNO, IDOK, IDYES, WM_CLOSE, WindowDriver, record  # noqa: E402
 
@@ -53,10 +47,8 @@ class Checks:
     def answer(self, label, text, button, buttons=None):
         """The one box up has the text (and the buttons); it gets the button."""
         boxes = self.driver.boxes(self.v.window.hwnd, 1)
-        self.expect(label, [(b.text, b.caption.startswith(vp.TITLE), b.owner) for b in boxes],
-                    [(text, True, self.v.window.hwnd)])
-        if buttons:
-            self.expect(label + " buttons", boxes[0].buttons if boxes else None, buttons)
+        self.expect(label, [(b.text, b.caption.startswith(vp.TITLE), b.owner, buttons and b.buttons) for b in boxes],
+                    [(text, True, self.v.window.hwnd, buttons)])
         for box in boxes:
             self.driver.answer(box, button)
 
@@ -84,7 +76,7 @@ def check_seeded(driver):
         c.expect("failure line", bool(re.match(FAILED, lines[0])), True)
         answered = re.match(ANSWERED % ("補正", re.escape(CHRONY)), lines[1])
         c.expect("correction line", bool(answered and 4.9 < float(answered.group(1)) < 5.1), True)
-        step = STEP.search(v.stderr_text())
+        step = STEP.search(v.output_text())
         c.expect("step asked for", bool(step and 4900 < int(step.group(1)) < 5100), True)
         time.sleep(1)  # the status bar's countdown
         v.screenshot(os.path.join(ARTIFACTS, "vantro_main_running.png"))
@@ -138,7 +130,7 @@ def check_first_start(driver):
         c.until(lambda: c.list_state(133)[0] == 1)
         c.expect("periodic runs", (c.list_state(133), driver.send(v.control(130), TB_ISBUTTONCHECKED, 32776) != 0,
                                    c.list_state(1005)[1]), ((1, 0), True, 1))
-        c.expect("step asked for", bool(STEP.search(v.stderr_text())), True)
+        c.expect("step asked for", bool(STEP.search(v.output_text())), True)
         for command, question, count in ((32793, "時刻補正に利用する通信方法をHTTPに切り替えます\n（NTPが利用可能な方は補正精度"
                                           "の高いNTPの利用継続を推奨いたします）\nよろしいですか？", 2),
                                          (32792, "時刻補正に利用する通信方法をNTPに切り替えます\n（補正精度の高いNTPの"
@@ -200,13 +192,7 @@ def check_service_mode(driver):
 
 
 def check_all():
-    silent = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-    try:
-        silent.bind((SILENT, 123))
-    except OSError as e:
-        silent.close()
-        raise PeerUnavailable("cannot hold %s:123: %s" % (SILENT, e))
-    with silent, chrony.ChronyServer(CHRONY, skew=5), WindowDriver() as driver:
+    with process.held_udp(SILENT, 123), chrony.ChronyServer(CHRONY, skew=5), WindowDriver() as driver:
         return check_seeded(driver) + check_first_start(driver) + check_service_mode(driver)
 
 

@@ -1,5 +1,4 @@
-// Prints a program's version block as Explorer's properties page reads it
-// (GetFileVersionInfoA, VerQueryValueA): key=value lines in the ANSI code page.
+// Prints a program's version block as the properties page reads it: key=value lines in the ANSI code page.
 #include <windows.h>
 #include <stdio.h>
 

@@ -1,28 +1,24 @@
-// Drives the windows of a real program from a system test, run under the
-// same Wine prefix (tests/system/peers/window_driver.py is its Python side,
-// which does the waiting and the choosing).
-//
-// As window_driver.exe it reads one command per line from stdin and answers
-// each with lines ending in "end". Texts are UTF-8 with \\, \t, \n and \r
-// escaped; windows and styles are hexadecimal, other numbers decimal or 0x hex.
+// Drives the windows of a real program from a system test under the same Wine prefix (peers/window_driver.py does
+// the waiting and choosing). As window_driver.exe it reads one command a line from stdin and answers each with lines
+// ending in "end"; texts are UTF-8 with \\, \t, \n and \r escaped, windows and styles hexadecimal.
 //   windows                 HWND PID OWNER STYLE CLASS\tTITLE: each top-level window
 //   children HWND           HWND ID CLASS\tTEXT: each descendant of the window
 //   post HWND MSG WP LP     posted 1/0
 //   send HWND MSG WP LP     result N (messages without pointers only)
 //   tray HWND ID            tray 1/0: the notification area has the icon
-//   classes KEY VALUE       old TEXT or old -: sets the default value of
-//                           HKEY_CLASSES_ROOT\KEY (VALUE "-" deletes it)
+//   classes KEY VALUE       old TEXT or old -: sets the default of HKEY_CLASSES_ROOT\KEY (VALUE "-" deletes it)
 //   desktop NAME            desktop 1/0: windows are looked for there from now
-//
-// Under any other name (a copy placed where a program will start it) it is
-// a stand-in: it writes NAME.txt beside itself with its command line, show
-// state and the content of its last argument when that names a file, and ends.
+// Under any other name it is a stand-in: it writes NAME.txt beside itself with its command line, show state and the
+// content of its last argument when that names a file, and ends.
 #include <windows.h>
 #include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -179,17 +175,11 @@ int main() {
   std::wstring path(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
   if (lstrcmpiW(path.substr(path.find_last_of(L"\\/") + 1).c_str(), L"window_driver.exe") != 0) return Record(path);
 
-  char line[4096];
-  while (std::fgets(line, sizeof(line), stdin)) {
-    std::string text(line);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    std::vector<std::string> words;
-    for (size_t i = 0, j = 0; i <= text.size(); i = j + 1) {
-      j = std::min(text.find(' ', i), text.size());
-      words.push_back(text.substr(i, j - i));
-    }
-    if (words[0] == "quit") break;
-    if (!words[0].empty()) Command(words, text.substr(std::min(text.find(' '), text.size())));
+  for (std::string text; std::getline(std::cin, text);) {
+    std::istringstream in(text);
+    std::vector<std::string> words{std::istream_iterator<std::string>(in), {}};
+    if (!words.empty() && words[0] == "quit") break;
+    if (!words.empty()) Command(words, text.substr(std::min(text.find(' '), text.size())));
     Reply("end");
     std::fflush(stdout);
   }

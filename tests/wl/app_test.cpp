@@ -1,5 +1,4 @@
-// The application and its message loop: routing to objects, the end of the
-// loop with the main frame, idle phases, pre-translation, accelerators.
+// The message loop: routing to objects, its end with the main frame, idle phases, pre-translation, accelerators.
 #include "gui_test_support.h"
 #include "wl/attach_ctrl.h"
 #include "wl/window_map.h"
@@ -50,9 +49,7 @@ TEST_F(WindowTest, MessagesReachTheObjectFromNcCreateOnAndUnboundWindowsTheDefau
   DestroyWindow(hBare);
 
   // A subclassed control's own procedure gets what follows its object's end.
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = CountingProc;
-  wc.lpszClassName = "WLTestCounting";
+  WNDCLASSA wc = {0, CountingProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "WLTestCounting"};
   RegisterClassA(&wc);
   auto* pCtrl = new CWLAttachCtrl;
   ASSERT_TRUE(pCtrl->Attach(CreateWindowExA(0, "WLTestCounting", "", WS_CHILD, 0, 0, 9, 9, pFrame->hWnd, nullptr,

@@ -1,6 +1,4 @@
-// Controls: status-bar parts, the toolbar from its resources with captions,
-// tooltips and transparent images, and the tray icon's two forms. (The system
-// tests see Sorbel's compact icon and Vantro's full one come and go.)
+// Controls: status-bar parts, the toolbar from its resources (captions, tooltips, transparent images), tray icon tips.
 #include <string.h>
 
 #include "gui_test_support.h"
@@ -25,11 +23,7 @@ std::string ButtonText(HWND hToolBar, UINT nId) {
 
 std::string ToolText(HWND hTip, HWND hOwner, UINT_PTR uId) {
   char szText[100] = "";
-  TOOLINFOA info = {};
-  info.cbSize = sizeof(info);
-  info.hwnd = hOwner;
-  info.uId = uId;
-  info.lpszText = szText;
+  TOOLINFOA info = {sizeof(info), 0, hOwner, uId, {}, nullptr, szText, 0, nullptr};
   SendMessageA(hTip, TTM_GETTEXTA, 0, reinterpret_cast<LPARAM>(&info));
   return szText;
 }
@@ -80,8 +74,7 @@ TEST_F(WindowTest, ToolBarFromItsResourcesWithCaptionsTooltipsAndTransparentImag
   EXPECT_EQ("テスト", ButtonText(hBar, 32775));
   EXPECT_EQ("順位↑", ButtonText(hBar, 32779));
 
-  // The toolbar's own tooltip control gets a tool with the help text of
-  // each command button.
+  // The toolbar's own tooltip control gets a tool with the help text of each command button.
   HWND hTip = reinterpret_cast<HWND>(SendMessageA(hBar, TB_GETTOOLTIPS, 0, 0));
   ASSERT_NE(nullptr, hTip);
   int nBefore = static_cast<int>(SendMessageA(hTip, TTM_GETTOOLCOUNT, 0, 0));

@@ -1,7 +1,5 @@
 #pragma once
-// A frame put together like Vantro's main window: toolbar, a child panel
-// with the server list, the run log and a status bar of three parts, both
-// lists filled. Used for the lifetime cycles and the screenshots.
+// A frame like Vantro's main window (toolbar, panel, both lists filled, status bar of three parts), to cycle and show.
 #include "client/ntp_log_list_box.h"
 #include "client/ntp_svr_list_box.h"
 #include "client/res/image_ids.h"

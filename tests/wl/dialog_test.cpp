@@ -1,6 +1,4 @@
-// Dialogs: objects for the template's controls through the creation hook
-// and for later children through WM_PARENTNOTIFY, a modal loop driven from a
-// second thread, Tab in a modeless child panel.
+// Dialogs: objects for template controls (creation hook) and later children, a modal loop, Tab in a modeless panel.
 #include "client/ntp_svr_list_box.h"
 #include <thread>
 
@@ -36,8 +34,7 @@ class CTestDialog : public CWLDialog {
   int nRowHeight = 0;
 };
 
-// Presses OK of the dialog with this caption once it is shown (after
-// WM_INITDIALOG), else cancels the modal loop after 5 s.
+// Presses OK of the dialog with this caption once it is shown (after WM_INITDIALOG), else cancels it after 5 s.
 INT_PTR RunModal(CTestDialog* pDialog, const char* pszCaption) {
   std::thread presser([pszCaption] {
     HWND hDialog = nullptr;

@@ -1,5 +1,4 @@
-// The frame: reflection of notifications, its class name, command help and
-// tooltip texts, and the command states of menus and controls.
+// The frame: reflection, its class name, command help and tooltip texts, command states of menus and controls.
 #include <algorithm>
 
 #include "gui_test_support.h"

@@ -1,22 +1,22 @@
 #pragma once
-// Helpers of the window-framework tests: an application to drive, pixels
-// read back from windows, counting items, a recording frame.
+// Window-framework test helpers: an application, photo holds, pixels read back, counting items, a recording frame.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/clock.h"
 #include "wl/frame_window.h"
 #include "wl/framework_app.h"
 #include "wl/owner_draw_item.h"
 
-// The thread's application while a test runs; its main window comes from
-// makeMain. Idle phases are counted; quitAfterIdle > 0 posts WM_QUIT with
-// 0 once that many idle phases have begun.
+// The test's application: main window from makeMain; idle phases counted, WM_QUIT 0 once nQuitAfterIdle have begun.
 class CTestApp : public CWLFrameworkApp {
  public:
   CWLFrameWindow* CreateMainWindow() override { return makeMain ? makeMain() : nullptr; }
@@ -34,6 +34,24 @@ class CTestApp : public CWLFrameworkApp {
 int RunFor(CWLApp& app, UINT nMs);
 // Dispatches what is queued, without idle phases.
 void PumpPending();
+
+// With SHOT_HOLD set (screenshots.py), a window of a class and caption not seen before is shown and held, pump()
+// running, until photographed: its rectangle and caption go into HOLD-n.ready; HOLD-n.done lets it go.
+inline void HoldForPhoto(HWND h, std::function<void()> pump = [] { GetWin32Clock()->Sleep(100); }) {
+  static std::set<std::string> seen;
+  char szCaption[256] = "", szClass[64] = "";
+  GetWindowTextA(h, szCaption, sizeof(szCaption));
+  GetClassNameA(h, szClass, sizeof(szClass));
+  const char* pszHold = getenv("SHOT_HOLD");
+  if (pszHold == nullptr || h == nullptr || !seen.insert(std::string(szClass) + szCaption).second) return;
+  ShowWindow(h, SW_SHOWNA);
+  RECT rc;
+  GetWindowRect(h, &rc);
+  std::string sName = std::string(pszHold) + "-" + std::to_string(seen.size());
+  std::ofstream(sName + ".ready") << rc.left << " " << rc.top << " " << rc.right - rc.left << " "
+                                  << rc.bottom - rc.top << " " << szCaption;
+  for (int i = 0; i < 600 && GetFileAttributesA((sName + ".done").c_str()) == INVALID_FILE_ATTRIBUTES; ++i) pump();
+}
 
 // A copy of a window's client area (PrintWindow), pixels as COLORREF.
 class CPixels {
@@ -85,8 +103,7 @@ class CRecordingFrame : public CWLFrameWindow {
   std::function<void(CWLCmdState*)> onCmdState;
 };
 
-// The thread's application for each test; frames made by NewFrame are
-// destroyed after it.
+// The thread's application for each test; frames made by NewFrame are destroyed after it.
 class WindowTest : public ::testing::Test {
  protected:
   template <class T = CWLFrameWindow, class... Args>

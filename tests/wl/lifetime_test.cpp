@@ -1,7 +1,4 @@
-// Whole frames: a thousand made and destroyed leave no GDI or USER object
-// behind; the demonstration frame photographed; the generated icon.
-#include <stdlib.h>
-
+// Whole frames: a thousand cycles leave no GDI or USER object behind; the demonstration frame; the generated icon.
 #include "../client/temp_folder.h"
 #include "core/clock.h"
 #include "demo_frame.h"
@@ -17,12 +14,9 @@ class CCountedFrame : public CDemoFrame {
 };
 int CCountedFrame::nDeleted = 0;
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// The process's GDI and USER objects: GetGuiResources where the system has
-// it. Wine answers ERROR_CALL_NOT_IMPLEMENTED; there the live handles of its
-// GDI table (a bare index is a handle) and the process's windows (index * 2 +
-// 0x20, any generation) are counted by probing handle values.
+// The process's GDI and USER objects: GetGuiResources where the system has it. Wine answers ERROR_CALL_NOT_IMPLEMENTED;
+// there the live handles of its GDI table (a bare index is a handle) and the process's windows (index * 2 + 0x20, any
+// generation) are counted by probing handle values.
 int CountObjects(DWORD dwKind) {
   SetLastError(0);
   DWORD n = GetGuiResources(GetCurrentProcess(), dwKind);
@@ -74,14 +68,9 @@ TEST_F(WindowTest, DemonstrationFrameAndTheGeneratedIcon) {
   app.makeMain = [&] { return pFrame; };
   ASSERT_TRUE(app.InitInstance());
   aFrames.push_back(pFrame->hWnd);
-  // Held open for demo_screenshot.py, which photographs it.
-  if (const char* pszHold = getenv("WL_DEMO_HOLD")) {
-    std::string hold = pszHold;
-    SetWindowPos(pFrame->hWnd, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-    SendMessageA(pFrame->hWnd, WM_MENUSELECT, MAKEWPARAM(32776, MF_STRING), 0);
-    CloseHandle(CreateFileA((hold + ".ready").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    for (int i = 0; i < 600 && !Exists(hold + ".done"); ++i) RunFor(app, 100);
-  }
+  SetWindowPos(pFrame->hWnd, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+  SendMessageA(pFrame->hWnd, WM_MENUSELECT, MAKEWPARAM(32776, MF_STRING), 0);  // a command's help in the status bar
+  HoldForPhoto(pFrame->hWnd, [&] { RunFor(app, 100); });  // photographed by screenshots.py
 
   // The icon made from text, on dark green: transparent corner, green rim, white face.
   for (int nSize : {16, 32}) {

@@ -1,5 +1,4 @@
-// The owner-drawn lists: what they paint (read back as pixels), the objects
-// they own, and the client's server list and run log on top of them.
+// Owner-drawn lists: what they paint (as pixels), the objects they own, the client's server list and run log on them.
 #include "../client/temp_folder.h"
 #include "client/client_correction_host.h"
 #include "client/client_settings.h"
@@ -62,8 +61,7 @@ TEST_F(WindowTest, ListsPaintHighlightItemColoursImagesAndTheImageColumn) {
   EXPECT_EQ(crWindow, back(2));
   EXPECT_EQ(RGB(224, 224, 255), back(3));
   EXPECT_GT(pixels.Count(textPart(3), RGB(0, 0, 255)), 30);
-  // Images centred, magenta transparent: the failed image's corner shows
-  // the row's pink, its middle the white cross.
+  // Images centred, magenta transparent: the failed image's corner shows the row's pink, its middle the white cross.
   int nTop = rc[1].top + (rc[1].bottom - rc[1].top - 16) / 2;
   EXPECT_EQ(RGB(255, 224, 224), pixels.At(rc[1].left + 1, nTop));
   EXPECT_EQ(RGB(255, 255, 255), pixels.At(rc[1].left + 1 + 7, nTop + 7));
@@ -97,8 +95,6 @@ TEST_F(WindowTest, EveryItemIsFreedExactlyOnce) {
   EXPECT_EQ(std::vector<int>(8, 1), CCountedItem::aDeletions);
 }
 
-// (Deleting and moving entries with the selection, and the list written at
-// exit, are vantro_program_test's.)
 TEST_F(WindowTest, ServerListIsTheSettingsListAndRunLogTheActionLog) {
   CTempFolder folder;
   folder.Put("ntp_server.txt", "# 工場出荷\r\n一号,ntp1.example\r\n\"三 号\",127.0.0.3\r\n");

@@ -18,6 +18,17 @@ def free_port(address, kind=socket.SOCK_STREAM):
         return s.getsockname()[1]
 
 
+def held_udp(address, port):
+    """A UDP socket bound to address:port, so that nobody else answers there."""
+    s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    try:
+        s.bind((address, port))
+    except OSError as e:
+        s.close()
+        raise PeerUnavailable("cannot hold %s:%d: %s" % (address, port, e))
+    return s
+
+
 def accepts(address, port):
     try:
         with socket.create_connection((address, port), timeout=0.5):

@@ -1,14 +1,7 @@
-"""Sorbel.exe itself under Wine, started from a folder of its own (where it
-reads and writes SORBEL.INI) and driven through its tray controller window."""
+"""Sorbel.exe under Wine from a folder of its own (with its SORBEL.INI), driven through its controller window."""
 
-import os
-import shutil
-import subprocess
-import tempfile
-import time
-
-from . import process, wine
 from .sorbel import ask, request
+from .window_driver import Program, read_text
 
 PROGRAM = "server/Sorbel.exe"
 WINDOW_CLASS = "WL_RAVO_NTP_SERVER32"
@@ -31,80 +24,33 @@ def read_ini_text(text):
 
 def read_ini(path):
     """The file's sections, or None without one."""
-    try:
-        with open(path, encoding="cp932") as f:
-            return read_ini_text(f.read())
-    except OSError:
-        return None
+    text = read_text(path, "cp932")
+    return None if text is None else read_ini_text(text)
 
 
-class SorbelProgram:
-    """A copy of Sorbel.exe in a fresh folder, with SORBEL.INI from
-    `settings` ({"SECTION": {"KEY": value}}; None: no file), started with
-    `args` and `env` added to the environment (e.g. a WINEDEBUG channel).
-    Entering waits (bounded) for its controller window through `driver`;
-    close() exits through the exit command and returns the exit code."""
+class SorbelProgram(Program):
+    """With SORBEL.INI from `settings` ({"SECTION": {"KEY": value}}; None: no file), `args`, and `env` added to the
+    environment; close() exits through the menu command."""
 
     def __init__(self, driver, settings=None, args=(), env=None):
-        self.driver, self.settings, self.args, self.env = driver, settings, list(args), env or {}
-        self.folder = tempfile.mkdtemp(prefix="sorbel-exe-")
-        self.ini_path = os.path.join(self.folder, "SORBEL.INI")
-        self.process = self.window = None
+        super().__init__(driver, PROGRAM, WINDOW_CLASS, args, env)
+        self.settings, self.ini_path = settings, self.path("SORBEL.INI")
 
-    def __enter__(self):
-        try:
-            if self.driver.find(WINDOW_CLASS, 0):
-                raise RuntimeError("another Sorbel.exe runs in this Wine prefix; ours would end at once")
-            exe = os.path.join(self.folder, "Sorbel.exe")
-            shutil.copyfile(wine.program(PROGRAM), exe)
-            if self.settings is not None:
-                with open(self.ini_path, "w", encoding="cp932", newline="") as f:
-                    f.write("".join("[%s]\r\n" % section + "".join("%s=%s\r\n" % kv for kv in keys.items())
-                                    for section, keys in self.settings.items()))
-            self.output = os.path.join(self.folder, "wine-output.txt")
-            with open(self.output, "wb") as out:
-                self.process = subprocess.Popen([os.path.join(wine.build_dir(), "wine-run.sh"), exe] + self.args,
-                                                stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT,
-                                                env=dict(os.environ, **self.env))
-            # The window has its title once its creation handler is under way.
-            deadline = time.monotonic() + 30
-            while time.monotonic() < deadline and not (self.window and self.window.title):
-                self.window = self.driver.find(WINDOW_CLASS, 1000)
-            if not (self.window and self.window.title):
-                raise RuntimeError("Sorbel.exe showed no controller window with a title")
-            return self
-        except Exception:
-            self.__exit__()
-            raise
-
-    def wait(self, timeout=30.0):
-        """The exit code, or None when it did not end in time."""
-        try:
-            return self.process.wait(timeout)
-        except subprocess.TimeoutExpired:
-            return None
+    def prepare(self):
+        if self.driver.find(WINDOW_CLASS, 0):
+            raise RuntimeError("another Sorbel.exe runs in this Wine prefix; ours would end at once")
+        if self.settings is not None:
+            with open(self.ini_path, "w", encoding="cp932", newline="") as f:
+                f.write("".join("[%s]\r\n" % section + "".join("%s=%s\r\n" % kv for kv in keys.items())
+                                for section, keys in self.settings.items()))
 
     def close(self):
         """Exits through the menu command (bounded); the exit code."""
-        if self.process is None:
-            return None
+        self.closed = True
         if self.process.poll() is None:
-            self.driver.command(self.window.hwnd, EXIT)
-        code = self.wait()
-        process.reap(self.process)
-        self.process = None
-        return code
-
-    def output_text(self):
-        """What Wine and the program wrote so far."""
-        with open(self.output, "rb") as f:
-            return f.read().decode("utf-8", errors="replace")
+            self.command(EXIT)
+        return self.wait()
 
     def answers(self, port, address="127.0.0.1", tries=20):
         """True when a client request to port is answered (bounded)."""
         return any(ask(port, request(), address, timeout=0.25) for _ in range(tries))
-
-    def __exit__(self, *exc):
-        self.close()
-        shutil.rmtree(self.folder, ignore_errors=True)
-        return False

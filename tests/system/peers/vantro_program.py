@@ -1,16 +1,13 @@
-"""Vantro.exe under Wine from a folder of its own, with its data folder (the
-all-users one: Wine's token is elevated) seeded, started directly or in a Wine
-virtual desktop (which draws caption bars). For the system tests, make run."""
+"""Vantro.exe under Wine from a folder of its own, its data folder (the all-users one: Wine's token is elevated)
+seeded, started directly or in a Wine virtual desktop (which draws caption bars). For the system tests, make run."""
 
 import os
 import shutil
 import struct
 import subprocess
-import tempfile
-import time
 
-from . import process, wine
-from .window_driver import WM_CLOSE
+from . import wine
+from .window_driver import WM_CLOSE, Program, read_text
 
 PROGRAM = "client/Vantro.exe"
 WINDOW_CLASS = "WL_RAVO_NTP_CLIENT32"
@@ -18,7 +15,6 @@ TITLE = "ミルタ　～インターネット時刻補正～ v1.08版"
 # The settings keys in the order a save writes them into a new file.
 KEYS = ("nCheckSpan nTimeout nAllowance nSelectServerNo bAutoExec bSaveLog bTackTray bRotateServer "
         "bFirstExec bUseHttpProxy sProtocol sHttpProxy bBroadcastRecv nBroadcastRecvPortNo").split()
-DESKTOP_SIZE = "640x560"
 
 
 def prefix():
@@ -37,14 +33,6 @@ def settings_bytes(pairs):
 def list_bytes(entries):
     """A server-list file of (name, host) rows."""
     return "".join("%s,%s\r\n" % entry for entry in entries).encode("cp932")
-
-
-def read_text(path, encoding="cp932"):  # None without the file
-    try:
-        with open(path, "rb") as f:
-            return f.read().decode(encoding, errors="replace")
-    except OSError:
-        return None
 
 
 def read_settings(path):
@@ -79,65 +67,28 @@ def write_files(folder, files):
             f.write(content)
 
 
-class VantroProgram:
-    """Data folder: `data` only ({name: bytes}); program folder: `beside`.
-    Wine's err channel of sync is on: a refused clock step is in stderr_text()."""
+class VantroProgram(Program):
+    """Data folder: `data` only ({name: bytes}); program folder: `beside`; a refused clock step in output_text()."""
 
     def __init__(self, driver, data=None, beside=None, args=(), desktop=None):
-        self.driver, self.data, self.beside, self.args, self.desktop = driver, data or {}, beside or {}, args, desktop
-        self.folder = tempfile.mkdtemp(prefix="vantro-exe-")
-        self.process = self.window = None
-        self.closed = False
+        super().__init__(driver, PROGRAM, WINDOW_CLASS, args, {"WINEDEBUG": "-all,err+sync"}, desktop)
+        self.data, self.beside = data or {}, beside or {}
 
-    def path(self, name):
-        return os.path.join(self.folder, name)
-
-    def __enter__(self):
+    def prepare(self):
         shutil.rmtree(data_folder(), ignore_errors=True)
         write_files(data_folder(), self.data)
-        shutil.copyfile(wine.program(PROGRAM), self.path("Vantro.exe"))
         write_files(self.folder, self.beside)
-        command = [os.path.join(wine.build_dir(), "wine-run.sh")]
-        if self.desktop:
-            command += ["explorer", "/desktop=%s,%s" % (self.desktop, DESKTOP_SIZE)]
-        with open(self.path("wine-output.txt"), "wb") as out:
-            self.process = subprocess.Popen(command + [self.path("Vantro.exe")] + list(self.args),
-                                            stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT,
-                                            env=dict(os.environ, WINEDEBUG="-all,err+sync"))
-        deadline = time.monotonic() + 30
-        while not self.driver.desktop(self.desktop or "Default") and time.monotonic() < deadline:
-            time.sleep(0.2)
-        # The window exists before its creation handler has set its title.
-        while time.monotonic() < deadline and not (self.window and self.window.title):
-            self.window = self.driver.find(WINDOW_CLASS, 1000)
-        if not (self.window and self.window.title):
-            self.__exit__()
-            raise RuntimeError("Vantro.exe showed no main window with a title:\n" + self.stderr_text())
-        return self
-
-    def command(self, command_id):
-        return self.driver.command(self.window.hwnd, command_id)
 
     def control(self, control_id):
         return self.driver.child(self.window.hwnd, control_id)
 
-    def stderr_text(self):
-        return read_text(self.path("wine-output.txt"), "utf-8")
-
     def close(self, timeout=60.0):
-        """WM_CLOSE; the exit code when started directly (None when it did
-        not end), 0 inside a desktop once the window is gone."""
+        """WM_CLOSE; the exit code (None when it did not end), inside a desktop 0 once the window is gone."""
         self.closed = True
         self.driver.post(self.window.hwnd, WM_CLOSE)
         if not self.desktop:
-            try:
-                return self.process.wait(timeout)
-            except subprocess.TimeoutExpired:
-                return None
-        deadline = time.monotonic() + timeout
-        while self.driver.find(WINDOW_CLASS, 0) and time.monotonic() < deadline:
-            time.sleep(0.2)
-        gone = not self.driver.find(WINDOW_CLASS, 0)
+            return self.wait(timeout)
+        gone = self.driver.until(lambda: not self.driver.find(WINDOW_CLASS, 0), timeout * 1000)
         self.driver.desktop("Default")  # the virtual desktop ends once nobody uses it
         return 0 if gone else None
 
@@ -149,13 +100,6 @@ class VantroProgram:
         return path
 
     def __exit__(self, *exc):
-        if self.window is not None and not self.closed:
-            self.close(20)
-        try:  # a desktop ends by itself once its last window is gone
-            self.process.wait(60 if self.desktop else 10)
-        except (AttributeError, subprocess.TimeoutExpired):
-            pass
-        process.reap(self.process)
-        shutil.rmtree(self.folder, ignore_errors=True)
+        super().__exit__()
         shutil.rmtree(data_folder(), ignore_errors=True)
         return False

@@ -1,12 +1,5 @@
-"""The windows of a real program under Wine, driven through
-tests/system/window_driver.exe (one driver process per session, commands over
-its stdin; the commands are listed in its source). The waiting and choosing
-are done here; every wait is bounded.
-
-Stand-ins: stand_in(folder, name) puts a copy of the driver there under that
-name; whoever starts it gets a record NAME.txt beside it (command line, show
-state, content of the last argument when that is a file), read with record().
-"""
+"""Windows of a real program under Wine, driven through tests/system/window_driver.exe (its source lists the
+commands); the waiting and choosing are done here, every wait bounded. Stand-ins: see stand_in() and record()."""
 
 import collections
 import os
@@ -14,13 +7,14 @@ import re
 import select
 import shutil
 import subprocess
+import tempfile
 import time
 
-from . import wine
+from . import process, wine
 
 WM_CLOSE, WM_COMMAND, WM_CHAR = 0x0010, 0x0111, 0x0102
 WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONUP = 0x0201, 0x0202, 0x0205
-IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
+IDOK, IDYES, IDNO = 1, 6, 7
 SW_SHOW, SW_SHOWNA, WS_VISIBLE = 5, 8, 0x10000000
 DRIVER = "tests/system/window_driver.exe"
 
@@ -52,8 +46,7 @@ class WindowDriver:
         self.process.stdout.close()
         return False
 
-    def ask(self, *words):
-        """Sends one command; its reply lines (without "end")."""
+    def ask(self, *words):  # one command; its reply lines without "end"
         self.process.stdin.write((" ".join(str(w) for w in words) + "\n").encode("utf-8"))
         self.process.stdin.flush()
         deadline = time.monotonic() + self.timeout
@@ -106,8 +99,7 @@ class WindowDriver:
         return ([w[3] for w in self.windows() if w[0] == hwnd] or [0])[0]
 
     def boxes(self, hwnd, at_least=1, wait_ms=10000, window_class="#32770"):
-        """The visible dialog boxes (or windows of another class) of the
-        window's process once at least `at_least` are up (or after wait_ms)."""
+        """The visible boxes (or windows of another class) of the window's process, once `at_least` are up."""
         pid = ([w[1] for w in self.windows() if w[0] == hwnd] or [None])[0]
 
         def shown():
@@ -135,36 +127,106 @@ class WindowDriver:
         return ([h for h, i, _, _ in self.children(hwnd) if i == control_id] or [None])[0]
 
     def tray(self, hwnd, icon_id, wanted=None, wait_s=10.0):
-        """Whether the notification area holds the window's icon; with
-        `wanted`, waits (bounded) until that is the answer."""
-        deadline = time.monotonic() + wait_s
-        while True:
-            present = self.ask("tray", hwnd, icon_id)[0] == "tray 1"
-            if wanted in (None, present) or time.monotonic() > deadline:
-                return present
-            time.sleep(0.1)
+        """Whether the notification area holds the window's icon; with `wanted`, waits for that answer."""
+        present = lambda: self.ask("tray", hwnd, icon_id)[0] == "tray 1"  # noqa: E731
+        if wanted is None:
+            return present()
+        return wanted if self.until(lambda: present() == wanted, wait_s * 1000) else not wanted
 
     def desktop(self, name):
         """Looks for windows in the Wine virtual desktop `name` from now on."""
         return self.ask("desktop", name)[0] == "desktop 1"
 
     def classes_default(self, key, value):
-        """Sets the default value of HKEY_CLASSES_ROOT\\key ("-" deletes it);
-        the previous value, "-" when there was none."""
+        """Sets the default value of HKEY_CLASSES_ROOT\\key ("-" deletes it); the previous one or "-"."""
         reply = self.ask("classes", key, value)[0]
         if not reply.startswith("old "):
             raise RuntimeError("registry: %s" % reply)
         return unescape(reply[4:])
 
 
+def read_text(path, encoding="cp932"):  # None without the file
+    try:
+        with open(path, "rb") as f:
+            return f.read().decode(encoding, errors="replace")
+    except OSError:
+        return None
+
+
+class Program:
+    """A copy of a program (in_place: the program itself) started from a fresh folder on entering, prepare() first,
+    in that Wine virtual desktop if one is named, until its main window has a title (bounded); on leaving closed unless
+    it was, and the folder removed. close() is the subclass's."""
+
+    def __init__(self, driver, program, window_class, args=(), env=None, desktop=None, in_place=False):
+        self.driver, self.program, self.window_class, self.args = driver, program, window_class, list(args)
+        self.env, self.desktop, self.closed, self.in_place = env or {}, desktop, False, in_place
+        self.folder = tempfile.mkdtemp(prefix="program-")
+        self.exe = program if in_place else os.path.join(self.folder, os.path.basename(program))
+        self.process = self.window = None
+
+    def path(self, name):
+        return os.path.join(self.folder, name)
+
+    def prepare(self):
+        pass
+
+    def __enter__(self):
+        try:
+            if not self.in_place:
+                shutil.copyfile(wine.program(self.program), self.exe)
+            self.prepare()
+            desktop = ["explorer", "/desktop=%s,640x560" % self.desktop] if self.desktop else []
+            with open(self.path("wine-output.txt"), "wb") as out:
+                self.process = subprocess.Popen([os.path.join(wine.build_dir(), "wine-run.sh")] + desktop +
+                                                [self.exe] + self.args, stdin=subprocess.DEVNULL, stdout=out,
+                                                stderr=subprocess.STDOUT, env=dict(os.environ, **self.env))
+            if self.desktop:
+                self.driver.until(lambda: self.driver.desktop(self.desktop), 30000)
+            self.window = self.driver.until(self.titled, 30000)
+            if not self.window:
+                raise RuntimeError("%s showed no window with a title:\n%s" % (self.exe, self.output_text()))
+            return self
+        except Exception:
+            self.__exit__()
+            raise
+
+    def titled(self):  # the window exists before its creation handler has set its title
+        window = self.driver.find(self.window_class, 1000)
+        return window if window and window.title else None
+
+    def command(self, command_id):
+        return self.driver.command(self.window.hwnd, command_id)
+
+    def output_text(self):
+        """What Wine and the program wrote so far."""
+        return read_text(self.path("wine-output.txt"), "utf-8")
+
+    def wait(self, timeout=30.0):
+        """The exit code, or None when it did not end in time."""
+        try:
+            return self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def __exit__(self, *exc):
+        if self.window is not None and not self.closed:
+            self.close()
+        if self.process is not None:
+            self.wait(60)  # a virtual desktop ends by itself once its last window is gone
+            process.reap(self.process)
+        shutil.rmtree(self.folder, ignore_errors=True)
+        return False
+
+
 def stand_in(folder, name):
-    """A copy of the driver named `name` in folder; its path."""
+    """A copy of the driver as folder/name: whoever starts it gets NAME.txt beside it (see record)."""
     shutil.copyfile(wine.program(DRIVER), os.path.join(folder, name))
     return os.path.join(folder, name)
 
 
 def record(path, wait_s=10.0):
-    """The record a stand-in wrote (a dict), waiting for it; None when none came."""
+    """A stand-in's record {command, show, last, content}, waiting for it; None when none came."""
     deadline = time.monotonic() + wait_s
     while time.monotonic() < deadline:
         try:
