@@ -94,9 +94,9 @@ def shipped_tree():
 def main():
     tree, runs_i686 = shipped_tree()
     failures = []
-    for spec in sys.argv[1:]:
-        spec, _, window_class = spec.partition("@")
-        relative, _, arguments = spec.partition("=")
+    for argument in sys.argv[1:]:  # PROGRAM[=ARGUMENTS][@WINDOW_CLASS]
+        program, _, window_class = argument.partition("@")
+        relative, _, arguments = program.partition("=")
         failures += check(tree, runs_i686, relative, arguments, window_class)
     for f in failures:
         print("FAIL: " + f)
